@@ -1,0 +1,84 @@
+#include "hostsim/dialog_watcher.h"
+
+static thread_local DialogWatcher* Watching = nullptr;
+static const int MessageBoxTextId = 0xFFFF;
+static const int ButtonIds[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
+
+static std::wstring WindowText(HWND window)
+{
+    if (!window)
+        return std::wstring();
+    int length = GetWindowTextLengthW(window);
+    std::wstring text((size_t)length + 1, L'\0');
+    GetWindowTextW(window, &text[0], length + 1);
+    text.resize((size_t)length);
+    return text;
+}
+
+static bool HasIcon(HWND dialog)
+{
+    // Message boxes show their icon in a static control with SS_ICON.
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        LONG style = GetWindowLongW(child, GWL_STYLE);
+        if ((style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+            SendMessageW(child, STM_GETICON, 0, 0))
+            return true;
+    }
+    return false;
+}
+
+CapturedBox ReadBox(HWND dialog)
+{
+    CapturedBox box;
+    HWND text = GetDlgItem(dialog, MessageBoxTextId);
+    box.caption = WindowText(dialog);
+    box.text = WindowText(text);
+    box.owner = GetWindow(dialog, GW_OWNER);
+    box.rightAligned = text && (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_RIGHT;
+    box.topmost = (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    box.hasIcon = HasIcon(dialog);
+    for (int id : ButtonIds)
+        if (GetDlgItem(dialog, id))
+            box.buttons.insert(id);
+    return box;
+}
+
+void PressButton(HWND dialog, int button)
+{
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, button));
+}
+
+static bool IsDialogWindow(HWND window)
+{
+    wchar_t type[16] = {};
+    GetClassNameW(window, type, 16);
+    return lstrcmpW(type, L"#32770") == 0;
+}
+
+static LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam)
+{
+    DialogWatcher* watcher = Watching;
+    HWND window = (HWND)wParam;
+    if (code == HCBT_ACTIVATE && watcher && IsDialogWindow(window) &&
+        watcher->seen.insert(window).second) {
+        watcher->boxes.push_back(ReadBox(window));
+        if (!watcher->handler || !watcher->handler(window))
+            PressButton(window, watcher->defaultAnswer);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void StartWatchingDialogs(DialogWatcher* watcher)
+{
+    Watching = watcher;
+    watcher->hook = SetWindowsHookExW(WH_CBT, WatchActivations, nullptr, GetCurrentThreadId());
+}
+
+void StopWatchingDialogs(DialogWatcher* watcher)
+{
+    if (watcher->hook)
+        UnhookWindowsHookEx(watcher->hook);
+    watcher->hook = nullptr;
+    Watching = nullptr;
+}

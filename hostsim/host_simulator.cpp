@@ -1,0 +1,284 @@
+#include "hostsim/host_simulator.h"
+#include <string.h>
+
+static const wchar_t MainClass[] = L"CorvelleSimulatedHost";
+static const wchar_t EditorClass[] = L"CorvelleSimulatedPlaylistEditor";
+
+// --- Window messages ---------------------------------------------------------------------
+
+static const SimEntry* EntryAt(const HostSimulator* host, WPARAM index)
+{
+    if (index >= host->playlist.size())
+        return nullptr;
+    return &host->playlist[index];
+}
+
+static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
+{
+    const SimEntry* entry = EntryAt(host, wParam);
+    switch (code) {
+    case HostVersionCode: return (LRESULT)host->version;
+    case PlaylistLengthCode: return (LRESULT)host->playlist.size();
+    case PlaylistFileCode:
+        return entry && entry->hasPath ? (LRESULT)entry->path.c_str() : 0;
+    case PlaylistTitleCode:
+        return entry && entry->hasTitle ? (LRESULT)entry->title.c_str() : 0;
+    case SetPlaylistPositionCode:
+        host->position = (int)wParam;
+        return 0;
+    case CurrentTrackLengthCode: {
+        const SimEntry* current = EntryAt(host, (WPARAM)host->position);
+        return current ? current->lengthSeconds : -1;
+    }
+    case PlaylistWindowCode: return (LRESULT)host->playlistEditor;
+    case HostMenuCode: return (LRESULT)host->mainMenu;
+    case IniDirectoryCode: return (LRESULT)host->iniDirectory.c_str();
+    case RegisterCommandIdCode: return host->nextCommandId++;
+    case ServiceRegistryCode:
+        switch (host->registry) {
+        case SimRegistry::Zero: return 0;
+        case SimRegistry::One: return 1;
+        default: return (LRESULT)&host->registryObject.object;
+        }
+    default: return 0;
+    }
+}
+
+static LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HostSimulator* host = (HostSimulator*)GetWindowLongPtrW(window, GWLP_USERDATA);
+    if (!host || (message != WM_USER && message != WM_COMMAND && message != WM_SYSCOMMAND))
+        return DefWindowProcW(window, message, wParam, lParam);
+    SimMessage logged = {message, wParam, lParam};
+    host->log.push_back(logged);
+    if (host->onMessage)
+        host->onMessage(*host, logged);
+    if (message == WM_USER)
+        return AnswerRequest(host, wParam, lParam);
+    if (message == WM_COMMAND && LOWORD(wParam) == StopPlaybackCommand)
+        host->playing = false;
+    return host->commandResult;
+}
+
+// --- Service objects ---------------------------------------------------------------------
+
+static HostSimulator* HostOf(HostService* self) { return ((SimService*)self)->host; }
+
+template <typename T>
+static void Answer(void* result, T value)
+{
+    if (result)
+        *(T*)result = value;
+}
+
+static int HOST_THISCALL RegistryDispatch(HostService* self, int message, void* result,
+                                          void** parameters, int count)
+{
+    HostSimulator* host = HostOf(self);
+    if (message != RegistryFindFactory || count != 1)
+        return 0;
+    const GUID* wanted = (const GUID*)parameters[0];
+    if (IsEqualGUID(*wanted, LanguageServiceGuid) && host->offersLanguageService) {
+        Answer(result, &host->languageFactory.object);
+        return 1;
+    }
+    if (IsEqualGUID(*wanted, ApplicationServiceGuid) && host->offersApplicationService) {
+        Answer(result, &host->applicationFactory.object);
+        return 1;
+    }
+    return 0;
+}
+
+static int HOST_THISCALL FactoryDispatch(HostService* self, int message, void* result,
+                                         void** parameters, int count)
+{
+    if (message != FactoryGetService || count != 1 || *(int*)parameters[0] != 1)
+        return 0;
+    Answer(result, ((SimService*)self)->product);
+    return 1;
+}
+
+static HINSTANCE StringSource(HostSimulator* host, void** parameters)
+{
+    HINSTANCE languageInstance = *(HINSTANCE*)parameters[0];
+    HINSTANCE module = *(HINSTANCE*)parameters[1];
+    (void)host;
+    return languageInstance ? languageInstance : module;
+}
+
+// Message 11: the wide text, into the caller's buffer when one is given.
+static int AnswerWideString(HostSimulator* host, void* result, void** parameters)
+{
+    UINT number = *(UINT*)parameters[2];
+    wchar_t* buffer = *(wchar_t**)parameters[3];
+    int capacity = *(int*)parameters[4];
+    if (host->unhandledStrings.count(number))
+        return 0;
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)&text, 0);
+    if (length <= 0)
+        return 0;
+    if (buffer && capacity > 0) {
+        int copied = length < capacity ? length : capacity - 1;
+        memcpy(buffer, text, copied * sizeof(wchar_t));
+        buffer[copied] = 0;
+        Answer(result, buffer);
+        return 1;
+    }
+    host->wideTexts.emplace_back(text, (size_t)length);
+    Answer(result, host->wideTexts.back().c_str());
+    return 1;
+}
+
+// Message 10: the narrow text in the ANSI code page.
+static int AnswerNarrowString(HostSimulator* host, void* result, void** parameters)
+{
+    UINT number = *(UINT*)parameters[2];
+    if (host->unhandledStrings.count(number))
+        return 0;
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)&text, 0);
+    if (length <= 0)
+        return 0;
+    int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string narrow((size_t)bytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, length, &narrow[0], bytes, nullptr, nullptr);
+    host->narrowTexts.push_back(narrow);
+    Answer(result, host->narrowTexts.back().c_str());
+    return 1;
+}
+
+static int HOST_THISCALL LanguageDispatch(HostService* self, int message, void* result,
+                                          void** parameters, int count)
+{
+    HostSimulator* host = HostOf(self);
+    if (message == LanguageStart && count == 2) {
+        host->moduleSeen = *(HINSTANCE*)parameters[0];
+        host->languageGuidSeen = *(const GUID*)parameters[1];
+        if (host->language == SimLanguage::Unhandled)
+            return 0;
+        Answer(result, host->language == SimLanguage::Pack ? host->languagePack : host->moduleSeen);
+        return 1;
+    }
+    if (message == LanguageWideString && count == 5)
+        return AnswerWideString(host, result, parameters);
+    if (message == LanguageNarrowString && count == 5)
+        return AnswerNarrowString(host, result, parameters);
+    return 0;
+}
+
+static int HOST_THISCALL ApplicationDispatch(HostService* self, int message, void* result,
+                                             void** parameters, int count)
+{
+    (void)result;
+    if (message != ApplicationRegisterShortcuts || count != 4)
+        return 0;
+    SimShortcutRegistration registration;
+    registration.window = *(HWND*)parameters[0];
+    registration.table = **(HACCEL**)parameters[1];
+    registration.count = *(int*)parameters[2];
+    registration.mode = *(int*)parameters[3];
+    int stored = CopyAcceleratorTableW(registration.table, nullptr, 0);
+    registration.entries.resize((size_t)(stored > 0 ? stored : 0));
+    if (stored > 0)
+        CopyAcceleratorTableW(registration.table, registration.entries.data(), stored);
+    HostOf(self)->shortcuts.push_back(registration);
+    return 1;
+}
+
+static const HostServiceTable RegistryTable = {RegistryDispatch};
+static const HostServiceTable FactoryTable = {FactoryDispatch};
+static const HostServiceTable LanguageTable = {LanguageDispatch};
+static const HostServiceTable ApplicationTable = {ApplicationDispatch};
+
+static void InitService(SimService* service, HostSimulator* host, const HostServiceTable* table,
+                        HostService* product)
+{
+    service->object.table = table;
+    service->host = host;
+    service->product = product;
+}
+
+// --- Life ----------------------------------------------------------------------------------
+
+static void RegisterClasses()
+{
+    WNDCLASSW type = {};
+    type.lpfnWndProc = HostWindowProcedure;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = MainClass;
+    RegisterClassW(&type);
+    type.lpfnWndProc = DefWindowProcW;
+    type.lpszClassName = EditorClass;
+    RegisterClassW(&type);
+}
+
+HMENU HostFirstSubmenu(HostSimulator* host) { return GetSubMenu(host->mainMenu, 0); }
+
+void SetHostMenuItems(HostSimulator* host, const std::vector<UINT>& identifiers)
+{
+    HMENU first = HostFirstSubmenu(host);
+    while (GetMenuItemCount(first) > 0)
+        DeleteMenu(first, 0, MF_BYPOSITION);
+    for (size_t i = 0; i < identifiers.size(); ++i) {
+        if (identifiers[i] == 0) {
+            AppendMenuW(first, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        wchar_t text[32];
+        wsprintfW(text, L"Item %u", (unsigned)i);
+        AppendMenuW(first, MF_STRING, identifiers[i], text);
+    }
+}
+
+HostSimulator* StartHostSimulator()
+{
+    RegisterClasses();
+    HostSimulator* host = new HostSimulator();
+    InitService(&host->languageService, host, &LanguageTable, nullptr);
+    InitService(&host->applicationService, host, &ApplicationTable, nullptr);
+    InitService(&host->languageFactory, host, &FactoryTable, &host->languageService.object);
+    InitService(&host->applicationFactory, host, &FactoryTable, &host->applicationService.object);
+    InitService(&host->registryObject, host, &RegistryTable, nullptr);
+
+    host->window = CreateWindowExW(0, MainClass, L"Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(host->window, GWLP_USERDATA, (LONG_PTR)host);
+    host->playlistEditor = CreateWindowExW(0, EditorClass, L"Playlist Editor", WS_OVERLAPPEDWINDOW,
+                                           0, 0, 200, 200, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr);
+    host->mainMenu = CreateMenu();
+    AppendMenuW(host->mainMenu, MF_POPUP, (UINT_PTR)CreatePopupMenu(), L"Winamp");
+    // The player's own items, with its "Preferences" anchor three from the end.
+    SetHostMenuItems(host, {40001, 40002, 0, 40040, 40041, 40042, 0, 40012, 40013, 40347, 0, 40001 + 100});
+    return host;
+}
+
+void StopHostSimulator(HostSimulator* host)
+{
+    if (!host)
+        return;
+    SetWindowLongPtrW(host->window, GWLP_USERDATA, 0);
+    DestroyWindow(host->playlistEditor);
+    DestroyWindow(host->window);
+    DestroyMenu(host->mainMenu);
+    delete host;
+}
+
+std::vector<LPARAM> LoggedRequests(const HostSimulator* host)
+{
+    std::vector<LPARAM> codes;
+    for (const SimMessage& message : host->log)
+        if (message.message == WM_USER)
+            codes.push_back(message.lParam);
+    return codes;
+}
+
+size_t CountRequests(const HostSimulator* host, LPARAM code)
+{
+    size_t count = 0;
+    for (const SimMessage& message : host->log)
+        if (message.message == WM_USER && message.lParam == code)
+            ++count;
+    return count;
+}

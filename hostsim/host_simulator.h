@@ -1,0 +1,96 @@
+// A stand-in for the host player, for tests and the demo: a real, hidden main window on the
+// calling thread that answers the host's window messages from an in-memory playlist, the
+// host's service objects, a main menu and a playlist editor window. It records every host
+// message it is sent, in order.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include <functional>
+#include <list>
+#include <set>
+#include <string>
+#include <vector>
+#include "host/host_link.h"
+
+struct SimEntry {
+    std::wstring path;
+    std::wstring title;
+    int lengthSeconds = 0;
+    bool hasPath = true;   // false: the host answers a null path
+    bool hasTitle = true;  // false: the host answers a null title
+};
+
+// One message the host main window received: WM_USER requests, WM_COMMAND, WM_SYSCOMMAND.
+struct SimMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+enum class SimRegistry { Object, Zero, One };
+enum class SimLanguage { Module, Pack, Unhandled };
+
+struct SimShortcutRegistration {
+    HWND window;
+    HACCEL table;
+    std::vector<ACCEL> entries;  // as read back from the table
+    int count;
+    int mode;
+};
+
+struct HostSimulator;
+
+// The service objects carry a pointer back to their simulator.
+struct SimService {
+    HostService object;
+    HostSimulator* host;
+    HostService* product;  // for factories: the service they hand out
+};
+
+struct HostSimulator {
+    HWND window = nullptr;
+    HWND playlistEditor = nullptr;
+    HMENU mainMenu = nullptr;
+
+    std::vector<SimEntry> playlist;
+    int position = 0;
+    uint32_t version = 0x5066;
+    bool playing = true;
+    std::string iniDirectory = "C:\\users\\Public\\Winamp";
+    int nextCommandId = 40960;
+
+    SimRegistry registry = SimRegistry::Object;
+    bool offersLanguageService = true;
+    bool offersApplicationService = true;
+    SimLanguage language = SimLanguage::Module;
+    HINSTANCE languagePack = nullptr;      // what message 30 answers in Pack mode
+    std::set<UINT> unhandledStrings;       // string numbers the service does not handle
+    GUID languageGuidSeen = {};            // the GUID message 30 was given
+    HINSTANCE moduleSeen = nullptr;        // the module instance message 30 was given
+    std::vector<SimShortcutRegistration> shortcuts;
+
+    std::vector<SimMessage> log;
+    // Called for every logged message before it is answered (a test may change the
+    // playlist between two passes, for example).
+    std::function<void(HostSimulator&, const SimMessage&)> onMessage;
+    // Answers WM_COMMAND and WM_SYSCOMMAND that the plug-in passes on; returns the result.
+    LRESULT commandResult = 0;
+
+    SimService registryObject, languageFactory, applicationFactory;
+    SimService languageService, applicationService;
+    std::list<std::wstring> wideTexts;   // texts handed out without a caller buffer
+    std::list<std::string> narrowTexts;
+};
+
+// Creates the windows, menu and services on the calling thread.
+HostSimulator* StartHostSimulator();
+void StopHostSimulator(HostSimulator* host);
+
+// Replaces the items of the main menu's first submenu: one item per identifier, 0 making
+// a separator.
+void SetHostMenuItems(HostSimulator* host, const std::vector<UINT>& identifiers);
+HMENU HostFirstSubmenu(HostSimulator* host);
+
+// The logged WM_USER request codes, in order.
+std::vector<LPARAM> LoggedRequests(const HostSimulator* host);
+size_t CountRequests(const HostSimulator* host, LPARAM code);

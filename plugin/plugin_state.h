@@ -1,0 +1,61 @@
+// The module's one set of globals and the record it hands to the host.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include "host/host_link.h"
+
+// The record the host asks for with winampGetGeneralPurposePlugin. Its layout is the host's.
+struct PluginRecord {
+    int32_t headerVersion;
+    const char* description;
+    int32_t (*startUp)();
+    void (*configure)();
+    void (*shutDown)();
+    HWND hostWindow;        // filled in by the host before startUp
+    HINSTANCE moduleInstance;  // filled in by the host before startUp
+};
+#if defined(__i386__)
+static_assert(sizeof(PluginRecord) == 28, "the host reads a 28-byte record on i686");
+#endif
+
+// Five flags, nonzero meaning on, always handled in this order.
+struct CopyOptions {
+    int32_t SavePlaylist = 0;
+    int32_t SaveM3U8 = 0;
+    int32_t NumberFilenames = 1;
+    int32_t UsePlaylistTitle = 0;
+    int32_t IncludeDirectory = 0;
+};
+
+const int PathCapacity = 260;
+const int CaptionCapacity = 256;
+const int NarrowBufferSize = 1040;
+
+struct PluginState {
+    // Written by start-up only.
+    uint32_t HostVersionCache = 0xFFFFFFFF;  // 0xFFFFFFFF: not asked yet
+    int32_t CommandId = 0;
+    WNDPROC PreviousHostWindowProc = nullptr;
+    HWND PlaylistEditorWindow = nullptr;
+    HostService* ServiceRegistry = nullptr;
+    HostService* LanguageService = nullptr;
+    HostService* ApplicationService = nullptr;
+    HINSTANCE LanguageInstance = nullptr;   // where strings and dialog 102 come from
+    HINSTANCE ModuleInstance = nullptr;
+    char LocalisedDescription[PathCapacity] = {};
+    wchar_t SettingsPath[PathCapacity] = {};
+
+    // Stored by the copy dialog each time it opens; read by the counter and the copy run.
+    int32_t PlaylistCount = 0;
+    CopyOptions Options;
+
+    wchar_t SharedCaption[CaptionCapacity] = {};  // empty until built
+    int32_t AboutBoxOpen = 0;
+    char NarrowBuffer[NarrowBufferSize] = {};      // every playlist text conversion lands here
+};
+
+extern PluginState State;
+extern PluginRecord Record;
+
+// The host main window, as the host filled it into the record.
+inline HWND HostWindow() { return Record.hostWindow; }

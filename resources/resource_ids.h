@@ -1,0 +1,26 @@
+// Identifiers shared by the resource script and the code.
+#pragma once
+
+#define CopyDialogTemplate 102
+
+// Controls of the copy dialog's child area.
+#define FileCountReadout 1004
+#define SizeReadout 1002
+#define SavePlaylistBox 1000
+#define NumberFilenamesBox 1001
+#define UsePlaylistTitleBox 1003
+#define IncludeDirectoryBox 1005
+#define SaveM3U8Box 1006
+
+// String table numbers.
+#define CaptionString 1
+#define SizeUnitString 2
+#define PlaylistCreateErrorString 3
+#define MissingFileString 4
+#define SaveAsTitleString 5
+#define FilterString 6
+#define IgnoredFileNameString 7
+#define MenuCommandString 8
+#define UninstallQuestionString 9
+#define AboutTextString 10
+#define LanguageGuidString 65535

@@ -1,0 +1,36 @@
+// The common ground of the tests: fresh module state, a simulated host wired to it as the
+// host would wire it, and a fresh folder on disk.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "hostsim/host_simulator.h"
+#include "plugin/plugin_state.h"
+
+class PluginFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Points the module's services at the simulator's, as start-up would, with the test
+    // program standing in for the module and its own language.
+    void ConnectServices();
+
+    // Sets the playlist from (path, title, length) triples.
+    void SetPlaylist(const std::vector<SimEntry>& entries);
+
+    HostSimulator* host = nullptr;
+    std::wstring folder;  // fresh and empty for every test, with a closing backslash
+};
+
+// Files on disk.
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+void CreateFolders(const std::wstring& folder);
+// Files below a folder, as paths relative to it, sorted.
+std::vector<std::wstring> ListFiles(const std::wstring& folder);
+// Processes this thread's messages for a while (for posted messages and other threads).
+void PumpMessagesFor(DWORD milliseconds);
+std::string Utf8(const std::wstring& text);

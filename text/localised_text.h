@@ -1,0 +1,19 @@
+// Every text the user sees, fetched by number through the host's language service at the
+// moment of use, so that a language pack can replace it; and the caption of every box.
+#pragma once
+#include <stdint.h>
+
+extern const wchar_t VersionText[];      // "1.11"
+extern const char VersionTextNarrow[];   // "1.11"
+
+// The service's text for `number`, or null when the service does not handle it (or there
+// is no service). The text is the service's; never free it.
+const wchar_t* FetchText(uint32_t number);
+// Asks the service to put the text into the caller's buffer; returns the service's pointer
+// or null.
+const wchar_t* FetchText(uint32_t number, wchar_t* buffer, int capacity);
+const char* FetchTextNarrow(uint32_t number);
+
+// Builds SharedCaption from string 1 unless it is built already. While string 1 yields
+// nothing it stays empty, and the next caller tries again.
+void EnsureCaption();
