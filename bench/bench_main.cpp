@@ -1,1 +1,36 @@
-int main(){return 0;}
+#include <stdio.h>
+#include <stdlib.h>
+#include "bench/benches.h"
+
+extern "C" void* __real_malloc(size_t size);
+static uint64_t Allocations = 0;
+
+// The benchmark program is linked with --wrap=malloc so that every allocation the module
+// makes is counted here.
+extern "C" void* __wrap_malloc(size_t size)
+{
+    ++Allocations;
+    return __real_malloc(size);
+}
+
+uint64_t AllocationCount() { return Allocations; }
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+double SecondsSince(LARGE_INTEGER start)
+{
+    LARGE_INTEGER frequency, now = Now();
+    QueryPerformanceFrequency(&frequency);
+    return (double)(now.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+}
+
+int main()
+{
+    BenchCopyLists();
+    return 0;
+}

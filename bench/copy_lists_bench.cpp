@@ -1,0 +1,3 @@
+#include <stdio.h>
+#include "bench/benches.h"
+void BenchCopyLists() { printf("copy lists: pending\n"); }
