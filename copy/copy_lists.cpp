@@ -223,7 +223,8 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
 {
     const CopyOptions& options = State.Options;
     const wchar_t* path = PlaylistFile(index);
-    if (!path || !lists->sourceList)
+    // An empty path would read as the end of the list and cut off every later entry.
+    if (!path || !*path || !lists->sourceList)
         return nullptr;
     const wchar_t *fileName, *extension;
     size_t pathLength = SplitPath(path, &fileName, &extension);
@@ -275,7 +276,12 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     at = Append(at, base, baseLength);
     *at = 0;
     SanitizeBaseName(baseStart);
+    // An extension holds no backslash but may hold a slash or a colon (D:\m.x/y), which
+    // would open a subfolder or a stream; it gets the same look-alikes as the base.
+    wchar_t* extensionStart = at;
     at = Append(at, extension, extensionLength);
+    *at = 0;
+    SanitizeBaseName(extensionStart);
     *at++ = 0;
     *at = 0;
     lists->destinationWrite = at;

@@ -57,7 +57,7 @@ CopyLists AllocateCopyLists(CopyListSizes sizes);
 void FreeCopyLists(CopyLists* lists);
 
 // Appends entry `index`. Returns where its destination's relative part starts (valid until
-// the lists are freed), or null when it was not appended: the host has no path for it any
-// more, or its path grew since measuring and no longer fits.
+// the lists are freed), or null when it was not appended: the host has no (or an empty)
+// path for it any more, or its path grew since measuring and no longer fits.
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                const wchar_t* targetPath, int nameOffset);

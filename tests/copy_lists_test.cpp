@@ -1,0 +1,420 @@
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+#include "copy/copy_lists.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+struct Options {
+    bool includeDirectory, numberFilenames, usePlaylistTitle;
+};
+const Options Off = {false, false, false};
+const Options Directory = {true, false, false};
+const Options Numbered = {false, true, false};
+const Options DirectoryNumbered = {true, true, false};
+const Options Title = {false, false, true};
+const Options TitleNumbered = {false, true, true};
+const Options Everything = {true, true, true};
+
+// Every list of a test gets this many spare characters after its capacity, filled with a
+// mark that no append may overwrite.
+const size_t GuardChars = 32;
+const wchar_t GuardMark = 0xFDD0;
+
+class CopyListsTest : public PluginFixture {
+protected:
+    void Use(const Options& options)
+    {
+        State.Options.IncludeDirectory = options.includeDirectory;
+        State.Options.NumberFilenames = options.numberFilenames;
+        State.Options.UsePlaylistTitle = options.usePlaylistTitle;
+    }
+
+    // Lists sized by the measuring pass, in blocks of our own with a guard zone after each.
+    CopyLists GuardedLists(CopyListSizes sizes)
+    {
+        sourceBlock.assign(sizes.sourceChars + 1 + GuardChars, GuardMark);
+        destinationBlock.assign(sizes.destinationChars + 1 + GuardChars, GuardMark);
+        CopyLists lists = {};
+        lists.sourceList = lists.sourceWrite = sourceBlock.data();
+        lists.destinationList = lists.destinationWrite = destinationBlock.data();
+        lists.sourceCapacity = sizes.sourceChars + 1;
+        lists.destinationCapacity = sizes.destinationChars + 1;
+        lists.sourceList[0] = lists.destinationList[0] = 0;
+        return lists;
+    }
+
+    bool GuardsIntact() const
+    {
+        for (size_t i = sourceBlock.size() - GuardChars; i < sourceBlock.size(); ++i)
+            if (sourceBlock[i] != GuardMark)
+                return false;
+        for (size_t i = destinationBlock.size() - GuardChars; i < destinationBlock.size(); ++i)
+            if (destinationBlock[i] != GuardMark)
+                return false;
+        return true;
+    }
+
+    std::vector<wchar_t> sourceBlock, destinationBlock;
+};
+
+// The paths of a list, up to its closing empty path.
+std::vector<std::wstring> PathsOf(const wchar_t* list)
+{
+    std::vector<std::wstring> paths;
+    for (const wchar_t* at = list; *at; at += wcslen(at) + 1)
+        paths.push_back(at);
+    return paths;
+}
+
+struct NamingCase {
+    const char* name;
+    const wchar_t* path;
+    const wchar_t* title;
+    Options options;
+    int count;
+    int index;
+    const wchar_t* destination;  // under the target E:\Stick\ ;
+};
+
+const NamingCase NamingCases[] = {
+    {"all options off", L"D:\\Music\\Album\\track.mp3", L"T", Off, 12, 3, L"E:\\Stick\\track.mp3"},
+    {"parent folder kept", L"D:\\Music\\Album\\track.mp3", L"T", Directory, 12, 3, L"E:\\Stick\\Album\\track.mp3"},
+    {"folder and number", L"D:\\Music\\Album\\track.mp3", L"T", DirectoryNumbered, 12, 3, L"E:\\Stick\\Album\\04_track.mp3"},
+    {"nine entries, one digit", L"D:\\a\\b.mp3", L"", Numbered, 9, 8, L"E:\\Stick\\9_b.mp3"},
+    {"ten entries, two digits", L"D:\\a\\b.mp3", L"", Numbered, 10, 0, L"E:\\Stick\\01_b.mp3"},
+    {"ten entries, last", L"D:\\a\\b.mp3", L"", Numbered, 10, 9, L"E:\\Stick\\10_b.mp3"},
+    {"120 entries, first", L"D:\\a\\b.mp3", L"", Numbered, 120, 0, L"E:\\Stick\\001_b.mp3"},
+    {"120 entries, last", L"D:\\a\\b.mp3", L"", Numbered, 120, 119, L"E:\\Stick\\120_b.mp3"},
+    {"folder one level down", L"D:\\Music\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\Music\\song.mp3"},
+    {"file in a volume root", L"D:\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"relative folder", L"Music\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\Music\\song.mp3"},
+    {"no extension", L"D:\\Music\\README", L"", Off, 1, 0, L"E:\\Stick\\README"},
+    {"no extension, by title", L"D:\\Music\\README", L"Read me", Title, 1, 0, L"E:\\Stick\\Read me"},
+    {"dot only in a folder", L"D:\\My.Music\\track", L"", Off, 1, 0, L"E:\\Stick\\track"},
+    {"title replaced characters", L"D:\\m\\x.mp3", L"AC/DC: Back?", Title, 1, 0, L"E:\\Stick\\AC-DC- Back\x00BF.mp3"},
+    {"all nine replaced", L"D:\\m\\x.ogg", L"\"*/:<>?\\|", Title, 1, 0, L"E:\\Stick\\'+--\x00AB\x00BB\x00BF_!.ogg"},
+    {"file name replaced too", L"D:\\m\\a|b.mp3", L"", Off, 1, 0, L"E:\\Stick\\a!b.mp3"},
+    {"folder and extension kept as they are", L"D:\\m\\Best Of!\\a.b c", L"x:y", Everything, 1, 0, L"E:\\Stick\\Best Of!\\1_x-y.b c"},
+    {"folder that cannot be a name", L"D:\\m\\Best: Of\\a.mp3", L"", Directory, 1, 0, L"E:\\Stick\\a.mp3"},
+    {"slash in the extension", L"D:\\m.x/y", L"", Off, 1, 0, L"E:\\Stick\\m.x-y"},
+    {"extension of a dot and a slash", L"D:\\x./", L"", Off, 1, 0, L"E:\\Stick\\x.-"},
+    {"empty title, numbered", L"D:\\m\\x.mp3", L"", TitleNumbered, 12, 0, L"E:\\Stick\\01_.mp3"},
+    {"surrogate pair title", L"D:\\m\\x.mp3", L"\xD83C\xDFB5 Song", Title, 1, 0, L"E:\\Stick\\\xD83C\xDFB5 Song.mp3"},
+    {"stream address", L"http://radio.example/live", L"", Off, 1, 0, L"E:\\Stick\\http---radio.example-live"},
+    // A folder that Windows resolves to another place is never kept.
+    {"parent named ..", L"D:\\Music\\..\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"parent named .", L"D:\\Music\\.\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"parent of dots and spaces", L"D:\\Music\\. .\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"empty parent", L"D:\\Music\\\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"drive as parent", L"\\\\?\\C:\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    {"long-path prefix", L"\\\\?\\C:\\Music\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\Music\\song.mp3"},
+    {"slashes in the parent", L"D:/x/../..\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
+    // A name that would mean the target folder itself or its parent gets an underscore.
+    {"title of two dots", L"D:\\m\\x", L"..", Title, 1, 0, L"E:\\Stick\\_.."},
+    {"title of one dot", L"D:\\m\\x", L".", Title, 1, 0, L"E:\\Stick\\_."},
+    {"empty title, no extension", L"D:\\m\\x", L"", Title, 1, 0, L"E:\\Stick\\_"},
+    {"file named ..", L"D:\\m\\..", L"", Off, 1, 0, L"E:\\Stick\\_.."},
+    {"numbered dots stay", L"D:\\m\\x", L"..", TitleNumbered, 1, 0, L"E:\\Stick\\1_.."},
+};
+
+void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
+
+class Naming : public CopyListsTest, public ::testing::WithParamInterface<NamingCase> {};
+
+TEST_P(Naming, DestinationFollowsTheOptions)
+{
+    const NamingCase& c = GetParam();
+    Use(c.options);
+    std::vector<SimEntry> entries((size_t)c.count, SimEntry{L"D:\\other\\y.mp3", L"other", 1});
+    entries[(size_t)c.index] = SimEntry{c.path, c.title, 1};
+    SetPlaylist(entries);
+    wchar_t target[260] = L"E:\\Stick\\playlist.m3u";
+
+    NumberPrefix prefix = MakeNumberPrefix(c.count, c.options.numberFilenames);
+    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+    const wchar_t* relative = AppendCopyEntry(&lists, prefix, c.index, target, 9);
+
+    ASSERT_NE(relative, nullptr);
+    EXPECT_EQ(PathsOf(lists.sourceList), std::vector<std::wstring>{c.path});
+    EXPECT_EQ(PathsOf(lists.destinationList), std::vector<std::wstring>{c.destination});
+    EXPECT_STREQ(relative, c.destination + 9);
+    EXPECT_TRUE(GuardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Naming, ::testing::ValuesIn(NamingCases),
+                         [](const ::testing::TestParamInfo<NamingCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!isalnum((unsigned char)ch))
+                                     ch = '_';
+                             return name;
+                         });
+
+TEST(SplitPath, FindsNameAndExtension)
+{
+    struct {
+        const wchar_t* path;
+        size_t nameAt, extensionAt, length;
+    } cases[] = {
+        {L"D:\\Music\\track.mp3", 9, 14, 18},
+        {L"D:\\My.Music\\track", 12, 17, 17},
+        {L"song.tar.gz", 0, 8, 11},
+        {L"stream", 0, 6, 6},
+        {L"D:\\dir\\", 7, 7, 7},
+        {L"", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const wchar_t *name, *extension;
+        EXPECT_EQ(SplitPath(c.path, &name, &extension), c.length);
+        EXPECT_EQ((size_t)(name - c.path), c.nameAt) << Utf8(c.path);
+        EXPECT_EQ((size_t)(extension - c.path), c.extensionAt) << Utf8(c.path);
+    }
+}
+
+TEST(NumberPrefix, WidthFollowsTheDigitsOfTheCount)
+{
+    struct {
+        int count, width;
+        const wchar_t* format;
+    } cases[] = {
+        {0, 1, L"%01d_"},         {9, 1, L"%01d_"},          {10, 2, L"%02d_"},
+        {99, 2, L"%02d_"},        {100, 3, L"%03d_"},        {999999999, 9, L"%09d_"},
+        {1000000000, 10, L"%010d_"}, {2147483647, 10, L"%010d_"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NumberWidth(c.count), c.width) << c.count;
+        NumberPrefix prefix = MakeNumberPrefix(c.count, true);
+        EXPECT_STREQ(prefix.format, c.format) << c.count;
+        EXPECT_EQ(prefix.length, c.width + 1);
+    }
+    EXPECT_EQ(MakeNumberPrefix(120, false).length, 0);
+}
+
+TEST_F(CopyListsTest, TenDigitCountsGetTenDigitPrefixesWithinTheMeasure)
+{
+    // The playlist claims a ten-digit count but the host knows only the first entries;
+    // the rest have no path and are neither measured nor appended.
+    Use(Numbered);
+    SetPlaylist({{L"D:\\a\\b.mp3", L"", 1}});
+    State.PlaylistCount = 1000000000;
+    host->playlist.resize(1);
+    wchar_t target[260] = L"E:\\";
+    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, true);
+    // Measure only the known entry; asking the host a billion times is not the point here.
+    State.PlaylistCount = 1;
+    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+    ASSERT_NE(AppendCopyEntry(&lists, prefix, 0, target, 3), nullptr);
+    EXPECT_EQ(PathsOf(lists.destinationList), std::vector<std::wstring>{L"E:\\0000000001_b.mp3"});
+    EXPECT_TRUE(GuardsIntact());
+}
+
+TEST_F(CopyListsTest, MissingEntriesLeaveTheListsParallel)
+{
+    Use(DirectoryNumbered);
+    SetPlaylist({{L"D:\\A\\one.mp3", L"", 1}, {L"D:\\B\\two.mp3", L"", 1}, {L"D:\\C\\three.mp3", L"", 1}});
+    wchar_t target[260] = L"E:\\Stick\\x";
+    NumberPrefix prefix = MakeNumberPrefix(3, true);
+    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+    EXPECT_STREQ(AppendCopyEntry(&lists, prefix, 0, target, 9), L"A\\1_one.mp3");
+    EXPECT_STREQ(AppendCopyEntry(&lists, prefix, 2, target, 9), L"C\\3_three.mp3");
+    EXPECT_EQ(PathsOf(lists.sourceList), (std::vector<std::wstring>{L"D:\\A\\one.mp3", L"D:\\C\\three.mp3"}));
+    EXPECT_EQ(PathsOf(lists.destinationList),
+              (std::vector<std::wstring>{L"E:\\Stick\\A\\1_one.mp3", L"E:\\Stick\\C\\3_three.mp3"}));
+}
+
+TEST_F(CopyListsTest, AnEntryTheHostNoLongerHasIsNotAppended)
+{
+    Use(Off);
+    SetPlaylist({{L"D:\\a\\one.mp3", L"", 1}, {L"", L"", 1}, {L"D:\\a\\two.mp3", L"", 1},
+                 {L"D:\\a\\three.mp3", L"", 1}});
+    wchar_t target[260] = L"E:\\";
+    NumberPrefix prefix = MakeNumberPrefix(4, false);
+    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+    host->playlist.resize(3);
+    EXPECT_NE(AppendCopyEntry(&lists, prefix, 0, target, 3), nullptr);
+    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 1, target, 3), nullptr) << "an empty path ends a list";
+    EXPECT_NE(AppendCopyEntry(&lists, prefix, 2, target, 3), nullptr);
+    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 3, target, 3), nullptr) << "the playlist shrank";
+    EXPECT_EQ(PathsOf(lists.sourceList).size(), 2u);
+    EXPECT_EQ(PathsOf(lists.destinationList).size(), 2u);
+}
+
+TEST_F(CopyListsTest, MeasureMatchesTheCountsOfItsRules)
+{
+    // T = 11 ("E:\Stick\x"+1 name char... the whole target text), prefix "1_" = 2.
+    Use(Everything);
+    SetPlaylist({{L"D:\\Music\\Album\\track.mp3", L"Title", 1}, {L"D:\\song.mp3", L"", 1}});
+    wchar_t target[260] = L"E:\\Stick\\pl.m3u";
+    size_t t = wcslen(target);
+    CopyListSizes sizes = MeasureCopyLists(target, MakeNumberPrefix(2, true));
+    EXPECT_EQ(sizes.sourceChars, (24u + 1) + (11u + 1));
+    // Entry 0: ext 4, title 5 + parent "Album\" 6 + 1, prefix 2; entry 1: ext 4, empty title.
+    // Each entry also keeps one character for a name that needs an underscore.
+    EXPECT_EQ(sizes.destinationChars, (4 + 12 + t + 2 + 2) + (4 + 0 + t + 2 + 2));
+}
+
+TEST_F(CopyListsTest, AllocatedListsStartEmptyAndFreeCleanly)
+{
+    CopyLists lists = AllocateCopyLists({10, 20});
+    ASSERT_NE(lists.sourceList, nullptr);
+    EXPECT_EQ(lists.sourceList[0], 0);
+    EXPECT_EQ(lists.destinationList[0], 0);
+    EXPECT_EQ(lists.sourceCapacity, 11u);
+    EXPECT_EQ(lists.destinationCapacity, 21u);
+    FreeCopyLists(&lists);
+    EXPECT_EQ(lists.sourceList, nullptr);
+}
+
+TEST_F(CopyListsTest, GrownTitleIsCutAndGrownPathIsNotAppended)
+{
+    Use(Title);
+    SetPlaylist({{L"D:\\a\\one.mp3", L"short", 1}});
+    wchar_t target[260] = L"E:\\";
+    NumberPrefix prefix = MakeNumberPrefix(1, false);
+    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+    host->playlist[0].title = std::wstring(500, L'x');
+    const wchar_t* relative = AppendCopyEntry(&lists, prefix, 0, target, 3);
+    ASSERT_NE(relative, nullptr);
+    EXPECT_EQ(std::wstring(relative).substr(std::wstring(relative).size() - 4), L".mp3");
+    EXPECT_TRUE(GuardsIntact());
+
+    lists = GuardedLists(MeasureCopyLists(target, prefix));
+    host->playlist[0].path = L"D:\\a\\much\\longer\\path\\one.mp3";
+    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 0, target, 3), nullptr);
+    EXPECT_EQ(lists.sourceList[0], 0);
+    EXPECT_TRUE(GuardsIntact());
+}
+
+// --- Presence -----------------------------------------------------------------------------
+
+TEST_F(CopyListsTest, PresenceAndSizeOfSources)
+{
+    WriteBytes(folder + L"empty.mp3", "");
+    WriteBytes(folder + L"five.mp3", std::string(5000, 'x'));
+    CreateFolders(folder + L"Album");
+    struct {
+        std::wstring path;
+        bool present;
+        uint64_t size;
+    } cases[] = {
+        {folder + L"five.mp3", true, 5000},
+        {folder + L"empty.mp3", true, 0},
+        {folder + L"Album", false, 0},
+        {folder + L"nothing.mp3", false, 0},
+        {folder + L"*.mp3", false, 0},
+        {folder + L"f?ve.mp3", false, 0},
+        {folder + L"five<mp3", false, 0},
+        {L"http://radio.example/live", false, 0},
+        {L"", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint64_t size = 123;
+        EXPECT_EQ(QueryFileSize(c.path.c_str(), &size), c.present) << Utf8(c.path);
+        EXPECT_EQ(size, c.size) << Utf8(c.path);
+    }
+}
+
+TEST_F(CopyListsTest, FilesOfWholeGibibytesArePresentWithTheirFullSize)
+{
+    for (uint64_t size : {4ull << 30, (4ull << 30) + (2ull << 20)}) {
+        std::wstring path = folder + L"big.bin";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)size;
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+        uint64_t found = 0;
+        EXPECT_TRUE(QueryFileSize(path.c_str(), &found));
+        EXPECT_EQ(found, size);
+        DeleteFileW(path.c_str());
+    }
+}
+
+// --- Many playlists -------------------------------------------------------------------------
+
+std::wstring RandomText(std::mt19937& random, size_t most)
+{
+    static const wchar_t pieces[] = L"ab .\\/:*?\"<>|x\xE9";
+    std::wstring text;
+    size_t length = random() % (most + 1);
+    while (text.size() < length) {
+        if (random() % 12 == 0) {
+            text += L"\xD83C\xDFB5";  // a surrogate pair
+            continue;
+        }
+        text += pieces[random() % (sizeof pieces / sizeof pieces[0] - 1)];
+    }
+    return text;
+}
+
+std::wstring RandomPath(std::mt19937& random)
+{
+    static const wchar_t* roots[] = {L"D:\\", L"\\\\server\\share\\", L"", L"C:\\..\\", L"\\\\?\\C:\\"};
+    std::wstring path = roots[random() % 5];
+    int folders = (int)(random() % 4);
+    for (int i = 0; i < folders; ++i) {
+        std::wstring name = RandomText(random, 6);
+        path += (random() % 5 == 0 ? std::wstring(L"..") : name) + L"\\";
+    }
+    path += RandomText(random, 10);
+    if (random() % 3)
+        path += L".mp3";
+    return path;
+}
+
+// True when the path, resolved as Windows resolves it, names something inside the folder.
+bool StaysInside(const std::wstring& folder, const std::wstring& path)
+{
+    wchar_t full[1024];
+    DWORD length = GetFullPathNameW(path.c_str(), 1024, full, nullptr);
+    std::wstring resolved(full, length);
+    return resolved.size() > folder.size() && resolved.compare(0, folder.size(), folder) == 0;
+}
+
+TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
+{
+    std::mt19937 random(20261208);
+    const std::wstring targetFolder = L"E:\\Stick\\";
+    for (int round = 0; round < 400; ++round) {
+        Options options = {random() % 2 == 0, random() % 2 == 0, random() % 2 == 0};
+        Use(options);
+        std::vector<SimEntry> entries(random() % 40);
+        for (SimEntry& entry : entries) {
+            entry.path = RandomPath(random);
+            entry.title = RandomText(random, 12);
+            entry.hasTitle = random() % 10 != 0;
+        }
+        SetPlaylist(entries);
+        wchar_t target[260];
+        wcscpy(target, (targetFolder + RandomText(random, 3)).c_str());
+        NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, options.numberFilenames);
+        CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+
+        // Some answers grow between the passes, as a playlist edited meanwhile would.
+        for (SimEntry& entry : host->playlist) {
+            if (random() % 8 == 0)
+                entry.title += RandomText(random, 30);
+            if (random() % 16 == 0)
+                entry.path += L"\\grown" + RandomText(random, 8);
+        }
+        int appended = 0;
+        for (int i = 0; i < State.PlaylistCount; ++i)
+            if (AppendCopyEntry(&lists, prefix, i, target, 9))
+                ++appended;
+
+        ASSERT_TRUE(GuardsIntact()) << "round " << round;
+        std::vector<std::wstring> sources = PathsOf(lists.sourceList);
+        std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
+        ASSERT_EQ(sources.size(), (size_t)appended) << "round " << round;
+        ASSERT_EQ(destinations.size(), (size_t)appended) << "round " << round;
+        for (const std::wstring& destination : destinations)
+            ASSERT_TRUE(StaysInside(targetFolder, destination)) << Utf8(destination);
+    }
+}
+
+}  // namespace
