@@ -244,7 +244,7 @@ TEST_F(CopyListsTest, AnEntryTheHostNoLongerHasIsNotAppended)
 
 TEST_F(CopyListsTest, MeasureMatchesTheCountsOfItsRules)
 {
-    // T = 11 ("E:\Stick\x"+1 name char... the whole target text), prefix "1_" = 2.
+    // T is the whole target text, file name included; the prefix "1_" is 2.
     Use(Everything);
     SetPlaylist({{L"D:\\Music\\Album\\track.mp3", L"Title", 1}, {L"D:\\song.mp3", L"", 1}});
     wchar_t target[260] = L"E:\\Stick\\pl.m3u";
