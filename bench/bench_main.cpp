@@ -32,5 +32,6 @@ double SecondsSince(LARGE_INTEGER start)
 int main()
 {
     BenchCopyLists();
+    BenchCopyRun();
     return 0;
 }

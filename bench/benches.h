@@ -10,3 +10,4 @@ LARGE_INTEGER Now();
 uint64_t AllocationCount();
 
 void BenchCopyLists();
+void BenchCopyRun();
