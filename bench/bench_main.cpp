@@ -33,5 +33,6 @@ int main()
 {
     BenchCopyLists();
     BenchCopyRun();
+    BenchSizeCounter();
     return 0;
 }

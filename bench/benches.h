@@ -11,3 +11,4 @@ uint64_t AllocationCount();
 
 void BenchCopyLists();
 void BenchCopyRun();
+void BenchSizeCounter();
