@@ -29,6 +29,15 @@ double SecondsSince(LARGE_INTEGER start)
     return (double)(now.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
 }
 
+std::wstring BenchFolder(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    wchar_t folder[MAX_PATH];
+    wsprintfW(folder, L"%scorvelle-%s-bench-%u\\", temp, name, (unsigned)GetCurrentProcessId());
+    return folder;
+}
+
 int main()
 {
     BenchCopyLists();

@@ -2,12 +2,15 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
+#include <string>
 
 // Wall-clock seconds between two readings of the performance counter.
 double SecondsSince(LARGE_INTEGER start);
 LARGE_INTEGER Now();
 // Heap allocations made through malloc since the program started.
 uint64_t AllocationCount();
+// A folder of its own for one benchmark, under the temporary folder, with a closing backslash.
+std::wstring BenchFolder(const wchar_t* name);
 
 void BenchCopyLists();
 void BenchCopyRun();

@@ -14,15 +14,6 @@ static const int FileBytes = 256 * 1024;
 static const int FilesPerAlbum = 100;
 static const double TargetShare = 0.05;
 
-static std::wstring BenchFolder()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t name[MAX_PATH];
-    wsprintfW(name, L"%scorvelle-bench-%u\\", temp, (unsigned)GetCurrentProcessId());
-    return name;
-}
-
 static void MakeSources(HostSimulator* host, const std::wstring& root)
 {
     std::vector<char> bytes(FileBytes, 'x');
@@ -67,7 +58,7 @@ void BenchCopyRun()
     State.ModuleInstance = State.LanguageInstance = GetModuleHandleW(nullptr);
     State.Options = {1, 1, 1, 1, 1};
 
-    std::wstring root = BenchFolder();
+    std::wstring root = BenchFolder(L"copy-run");
     MakeSources(host, root);
     State.PlaylistCount = FileCount;
     std::wstring target = root + L"out\\";

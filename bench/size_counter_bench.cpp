@@ -28,15 +28,6 @@ static LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-static std::wstring BenchFolder()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    wchar_t name[MAX_PATH];
-    wsprintfW(name, L"%scorvelle-size-bench-%u\\", temp, (unsigned)GetCurrentProcessId());
-    return name;
-}
-
 static void MakeFiles(HostSimulator* host, const std::wstring& root)
 {
     static const char bytes[2048] = {};
@@ -123,7 +114,7 @@ void BenchSizeCounter()
     RegisterClassW(&type);
     HWND receiver = CreateWindowExW(0, ReceiverClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     GetModuleHandleW(nullptr), nullptr);
-    std::wstring root = BenchFolder();
+    std::wstring root = BenchFolder(L"size-counter");
     MakeFiles(host, root);
     State.PlaylistCount = FileCount;
     host->log.reserve(4 * Rounds * 2 * FileCount);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "support/case_names.h"
 #include <random>
 #include <string>
 #include <vector>
@@ -144,14 +145,7 @@ TEST_P(Naming, DestinationFollowsTheOptions)
     EXPECT_TRUE(GuardsIntact());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Naming, ::testing::ValuesIn(NamingCases),
-                         [](const ::testing::TestParamInfo<NamingCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum((unsigned char)ch))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Naming, ::testing::ValuesIn(NamingCases), NameOfCase());
 
 TEST(SplitPath, FindsNameAndExtension)
 {

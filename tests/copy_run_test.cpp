@@ -2,6 +2,7 @@
 #include <vector>
 #include "copy/copy_run.h"
 #include "hostsim/dialog_watcher.h"
+#include "support/case_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -139,14 +140,7 @@ const NamingCase NamingCases[] = {
     {"titles", 0, 1, 0, {L"AC-DC- Back\x00bf.mp3", L"Read me", L"Song.mp3"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, CopyNaming, ::testing::ValuesIn(NamingCases),
-                         [](const ::testing::TestParamInfo<NamingCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum((unsigned char)ch))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, CopyNaming, ::testing::ValuesIn(NamingCases), NameOfCase());
 
 TEST_F(CopyRun, AnExistingCopyIsReplacedOnlyAfterTheShellAsks)
 {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "support/case_names.h"
 #include <string.h>
 #include <wchar.h>
 #include "text/format_bounded.h"
@@ -45,14 +46,7 @@ TEST_P(WideFormatting, CutsAtCapacityMinusOne)
         ASSERT_EQ(buffer[i], Untouched) << "written past the capacity at " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, WideFormatting, ::testing::ValuesIn(WideCases),
-                         [](const ::testing::TestParamInfo<WideCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum((unsigned char)ch))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, WideFormatting, ::testing::ValuesIn(WideCases), NameOfCase());
 
 TEST(FormatBounded, InvalidCapacitiesLeaveTheDestinationUntouched)
 {

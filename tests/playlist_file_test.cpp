@@ -1,5 +1,6 @@
 #include <string>
 #include "copy/playlist_file.h"
+#include "support/case_names.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -124,14 +125,7 @@ const EntryCase EntryCases[] = {
     {"long title, ansi", 0, Entry(LongTitle, 1), L"b.mp3", L"#EXTINF:1," + LongTitle + L"\r\nb.mp3\r\n"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, PlaylistEntries, ::testing::ValuesIn(EntryCases),
-                         [](const ::testing::TestParamInfo<EntryCase>& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 if (!isalnum((unsigned char)ch))
-                                     ch = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, PlaylistEntries, ::testing::ValuesIn(EntryCases), NameOfCase());
 
 TEST_F(PlaylistFile, EntryAsksPositionThenLengthThenTitle)
 {
