@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+#include <string.h>
+#include "resources/resource_ids.h"
+#include "support/product_fixture.h"
+
+namespace {
+
+const char HostTooOldText[] =
+    "This plug-in requires Winamp v5.53 and up for it to work.\t\n"
+    "Please upgrade your Winamp client to be able to use this.";
+const UINT Anchor = 40347;
+const LRESULT PreviousResult = 77;
+
+class PluginEntry : public ProductFixture {
+protected:
+    WNDPROC HostProcedure() const { return (WNDPROC)GetWindowLongPtrW(host->window, GWLP_WNDPROC); }
+
+    // Messages the host's own procedure received, other than its requests.
+    std::vector<SimMessage> CommandsSeen() const
+    {
+        std::vector<SimMessage> seen;
+        for (const SimMessage& message : host->log)
+            if (message.message != WM_USER)
+                seen.push_back(message);
+        return seen;
+    }
+};
+
+struct MenuItem {
+    UINT type;
+    UINT id;
+    ULONG_PTR data;
+    std::wstring text;
+};
+
+MenuItem ReadMenuItem(HMENU menu, int position)
+{
+    wchar_t text[128] = {};
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, (UINT)position, TRUE, &info);
+    return {info.fType, info.wID, info.dwItemData, text};
+}
+
+// --- Refusals ------------------------------------------------------------------------------
+
+
+class RefusedHostVersion : public PluginEntry,
+                           public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(RefusedHostVersion, ShowsOneInformationBoxAndAsksNothingMore)
+{
+    host->version = GetParam();
+    WNDPROC before = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+
+    EXPECT_EQ(Start(), 1);
+
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(watcher.boxes[0].text), HostTooOldText);
+    EXPECT_EQ(Utf8(watcher.boxes[0].caption), "Corvelle v1.11");
+    EXPECT_TRUE(watcher.boxes[0].hasIcon);
+    EXPECT_EQ(watcher.boxes[0].owner, host->window);
+    EXPECT_EQ(watcher.boxes[0].buttons, std::set<int>{IDOK});
+    EXPECT_EQ(LoggedRequests(host), std::vector<LPARAM>{HostVersionCode});
+    EXPECT_EQ(HostProcedure(), before);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+}
+
+INSTANTIATE_TEST_SUITE_P(BelowFiveFiftyThree, RefusedHostVersion,
+                         ::testing::Values(0x5052u, 0u, 0x5000u));
+
+class RefusedRegistry : public PluginEntry, public ::testing::WithParamInterface<SimRegistry> {};
+
+TEST_P(RefusedRegistry, RefusesSilentlyAndTouchesNothing)
+{
+    host->registry = GetParam();
+    WNDPROC before = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+
+    EXPECT_EQ(Start(), 1);
+
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(LoggedRequests(host), (std::vector<LPARAM>{HostVersionCode, ServiceRegistryCode}));
+    EXPECT_EQ(HostProcedure(), before);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+}
+
+INSTANTIATE_TEST_SUITE_P(ZeroOrOne, RefusedRegistry,
+                         ::testing::Values(SimRegistry::Zero, SimRegistry::One));
+
+// --- A successful start ----------------------------------------------------------------------
+
+TEST_F(PluginEntry, RecordIsTheSameOnEveryCall)
+{
+    PluginRecord* first = plugin.getRecord();
+    EXPECT_EQ(plugin.getRecord(), first);
+    EXPECT_EQ(first->headerVersion, 0x10);
+    EXPECT_STREQ(first->description, "Corvelle v1.11");
+    EXPECT_EQ(first->hostWindow, nullptr);
+    EXPECT_EQ(first->moduleInstance, nullptr);
+}
+
+TEST_F(PluginEntry, StartUpAsksTheHostInOrder)
+{
+    host->version = 0x5053;
+    EXPECT_EQ(Start(), 0);
+
+    std::vector<LPARAM> expected = {HostVersionCode,    ServiceRegistryCode,   HostMenuCode,
+                                    PlaylistWindowCode, RegisterCommandIdCode, IniDirectoryCode};
+    EXPECT_EQ(LoggedRequests(host), expected);
+    EXPECT_EQ(host->log[2].wParam, (WPARAM)-1);  // the menu
+    EXPECT_EQ(host->log[3].wParam, 1u);          // the playlist editor window
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(host->moduleSeen, plugin.module);
+    EXPECT_TRUE(IsEqualGUID(host->languageGuidSeen, PluginLanguageGuid));
+    EXPECT_NE(HostProcedure(), nullptr);
+}
+
+TEST_F(PluginEntry, DescriptionBecomesTheLocalisedStringOne)
+{
+    host->unhandledStrings = {CaptionString};
+    ASSERT_EQ(Start(), 0);
+    // The built-in text is gone: the description follows what the language service has.
+    EXPECT_STREQ(plugin.record->description, "");
+}
+
+TEST_F(PluginEntry, DescriptionReadsNameAndVersion)
+{
+    ASSERT_EQ(Start(), 0);
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+}
+
+// --- Menu placement ---------------------------------------------------------------------------
+
+struct PlacementCase {
+    const char* name;
+    std::vector<UINT> before;
+    size_t commandAt;
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.name; }
+
+class MenuPlacement : public PluginEntry, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(MenuPlacement, CommandGoesAboveTheLastItemsWithItsSeparatorBelow)
+{
+    const PlacementCase& c = GetParam();
+    SetHostMenuItems(host, c.before);
+    ASSERT_EQ(Start(), 0);
+
+    std::vector<UINT> expected = c.before;
+    expected.insert(expected.begin() + (long)c.commandAt, {(UINT)host->nextCommandId - 1, 0});
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), expected);
+}
+
+const std::vector<UINT> Twelve = {40001, 40002, 0, 40040, 40041, 40042, 0, 40012, 40013, Anchor, 0, 40101};
+const std::vector<UINT> TwelveNoAnchor = {40001, 40002, 0, 40040, 40041, 40042, 0, 40012, 40013, 40014, 0, 40101};
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuPlacement,
+    ::testing::Values(PlacementCase{"anchor three from the end", Twelve, 9},
+                      PlacementCase{"no anchor", TwelveNoAnchor, 8},
+                      PlacementCase{"anchor elsewhere", {Anchor, 1, 2, 3, 4, 5}, 2},
+                      PlacementCase{"three items, anchor first", {Anchor, 40002, 40003}, 0},
+                      PlacementCase{"short menu", {40001, 40002}, 0},
+                      PlacementCase{"empty menu", {}, 0}),
+    [](const ::testing::TestParamInfo<PlacementCase>& info) {
+        std::string name = info.param.name;
+        for (char& c : name)
+            if (!isalnum((unsigned char)c))
+                c = '_';
+        return name;
+    });
+
+TEST_F(PluginEntry, CommandItemAndSeparatorCarryTheirTextIdAndNoData)
+{
+    ASSERT_EQ(Start(), 0);
+    HMENU menu = HostFirstSubmenu(host);
+
+    MenuItem command = ReadMenuItem(menu, 9);
+    EXPECT_EQ(command.type, (UINT)MFT_STRING);
+    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.data, 0u);
+    EXPECT_EQ(Utf8(command.text), "Copy playlist files\tAlt+C");
+
+    MenuItem separator = ReadMenuItem(menu, 10);
+    EXPECT_EQ(separator.type, (UINT)MFT_SEPARATOR);
+    EXPECT_EQ(separator.id, 0u);
+    EXPECT_EQ(separator.data, 0u);
+}
+
+// --- Shortcuts ----------------------------------------------------------------------------------
+
+TEST_F(PluginEntry, RegistersAltCAndAltRForThePlaylistEditor)
+{
+    host->nextCommandId = 0x1A000;  // only the low 16 bits fit an accelerator
+    ASSERT_EQ(Start(), 0);
+
+    ASSERT_EQ(host->shortcuts.size(), 1u);
+    const SimShortcutRegistration& registered = host->shortcuts[0];
+    EXPECT_EQ(registered.window, host->playlistEditor);
+    EXPECT_EQ(registered.count, 2);
+    EXPECT_EQ(registered.mode, 1);
+    ASSERT_EQ(registered.entries.size(), 2u);
+    const WORD keys[] = {'C', 'R'};
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(registered.entries[i].fVirt & 0x7F, FALT | FVIRTKEY) << i;
+        EXPECT_EQ(registered.entries[i].key, keys[i]) << i;
+        EXPECT_EQ(registered.entries[i].cmd, 0xA000) << i;
+    }
+}
+
+// A registry that lacks a service: nothing is called through a missing object.
+TEST_F(PluginEntry, WithoutApplicationServiceStartsWithoutShortcuts)
+{
+    host->offersApplicationService = false;
+    WNDPROC before = HostProcedure();
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_NE(HostProcedure(), before);
+}
+
+TEST_F(PluginEntry, WithoutLanguageServiceStartsWithoutTexts)
+{
+    host->offersLanguageService = false;
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_EQ(host->moduleSeen, nullptr);  // language support never started
+    EXPECT_STREQ(plugin.record->description, "");
+    MenuItem command = ReadMenuItem(HostFirstSubmenu(host), 9);
+    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.text, L"");
+    EXPECT_EQ(host->shortcuts.size(), 1u);
+}
+
+TEST_F(PluginEntry, UnhandledLanguageStartStillStarts)
+{
+    host->language = SimLanguage::Unhandled;
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(host->moduleSeen, plugin.module);
+    // Strings then come from the module itself.
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+    EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Copy playlist files\tAlt+C");
+}
+
+}  // namespace
