@@ -37,6 +37,48 @@ int UninstallPlugin(LoadedPlugin* plugin, HWND owner)
     return plugin->uninstall(plugin->module, owner, 0);
 }
 
+static IMAGE_NT_HEADERS* HeadersOf(HMODULE module)
+{
+    BYTE* base = (BYTE*)module;
+    return (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+}
+
+static void** FindImportSlot(HMODULE module, const char* library, const char* function)
+{
+    BYTE* base = (BYTE*)module;
+    IMAGE_DATA_DIRECTORY imports = HeadersOf(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!imports.VirtualAddress)
+        return nullptr;
+    for (IMAGE_IMPORT_DESCRIPTOR* from = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress);
+         from->Name; ++from) {
+        if (lstrcmpiA((const char*)(base + from->Name), library) != 0)
+            continue;
+        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + from->OriginalFirstThunk);
+        void** slots = (void**)(base + from->FirstThunk);
+        for (size_t i = 0; names[i].u1.AddressOfData; ++i) {
+            if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal))
+                continue;
+            IMAGE_IMPORT_BY_NAME* named = (IMAGE_IMPORT_BY_NAME*)(base + names[i].u1.AddressOfData);
+            if (lstrcmpA((const char*)named->Name, function) == 0)
+                return &slots[i];
+        }
+    }
+    return nullptr;
+}
+
+void* ReplaceImport(HMODULE module, const char* library, const char* function, void* replacement)
+{
+    void** slot = FindImportSlot(module, library, function);
+    if (!slot)
+        return nullptr;
+    DWORD protection = 0;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    void* former = *slot;
+    *slot = replacement;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+    return former;
+}
+
 static bool StartedInside(HANDLE thread, BYTE* base, SIZE_T size)
 {
     static QueryThreadFunction query = (QueryThreadFunction)(void*)GetProcAddress(
@@ -51,8 +93,7 @@ static bool StartedInside(HANDLE thread, BYTE* base, SIZE_T size)
 static int ThreadsStartedIn(HMODULE module)
 {
     BYTE* base = (BYTE*)module;
-    IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-    SIZE_T size = headers->OptionalHeader.SizeOfImage;
+    SIZE_T size = HeadersOf(module)->OptionalHeader.SizeOfImage;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
         return 0;

@@ -23,6 +23,10 @@ bool LoadPlugin(const std::wstring& path, LoadedPlugin* plugin);
 int StartPlugin(HostSimulator* host, LoadedPlugin* plugin);
 // The player's plug-in removal: winampUninstallPlugin with the owner of its question.
 int UninstallPlugin(LoadedPlugin* plugin, HWND owner);
+// Points the module's import of `function` from `library` at `replacement`, the way a
+// tool would watch what the module asks of the platform. Returns the former target, or null
+// when the module does not import that function by name.
+void* ReplaceImport(HMODULE module, const char* library, const char* function, void* replacement);
 // Waits (processing this thread's messages) for threads the plug-in started, then frees it.
 // Windows subclassed by the plug-in must be gone by then.
 void UnloadPlugin(LoadedPlugin* plugin);

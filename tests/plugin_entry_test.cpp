@@ -216,6 +216,21 @@ TEST_F(PluginEntry, RegistersAltCAndAltRForThePlaylistEditor)
     }
 }
 
+HACCEL WINAPI RefuseAcceleratorTable(ACCEL*, int) { return nullptr; }
+
+TEST_F(PluginEntry, WithoutAnAcceleratorTableStartsWithoutShortcuts)
+{
+    ASSERT_NE(ReplaceImport(plugin.module, "USER32.dll", "CreateAcceleratorTableW",
+                            (void*)RefuseAcceleratorTable),
+              nullptr);
+    WNDPROC before = HostProcedure();
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_NE(HostProcedure(), before);
+}
+
 // A registry that lacks a service: nothing is called through a missing object.
 TEST_F(PluginEntry, WithoutApplicationServiceStartsWithoutShortcuts)
 {
