@@ -106,17 +106,31 @@ static HINSTANCE StringSource(HostSimulator* host, void** parameters)
     return languageInstance ? languageInstance : module;
 }
 
+// The text of the asked number and its length, or -1 when the service does not handle it.
+// A replaced text may be empty; a string the instance lacks is not handled.
+static int LoadText(HostSimulator* host, void** parameters, const wchar_t** text)
+{
+    UINT number = *(UINT*)parameters[2];
+    host->fetchedStrings.push_back(number);
+    if (host->unhandledStrings.count(number))
+        return -1;
+    auto replaced = host->replacedStrings.find(number);
+    if (replaced != host->replacedStrings.end()) {
+        *text = replaced->second.c_str();
+        return (int)replaced->second.size();
+    }
+    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)text, 0);
+    return length > 0 ? length : -1;
+}
+
 // Message 11: the wide text, into the caller's buffer when one is given.
 static int AnswerWideString(HostSimulator* host, void* result, void** parameters)
 {
-    UINT number = *(UINT*)parameters[2];
     wchar_t* buffer = *(wchar_t**)parameters[3];
     int capacity = *(int*)parameters[4];
-    if (host->unhandledStrings.count(number))
-        return 0;
     const wchar_t* text = nullptr;
-    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)&text, 0);
-    if (length <= 0)
+    int length = LoadText(host, parameters, &text);
+    if (length < 0)
         return 0;
     if (buffer && capacity > 0) {
         int copied = length < capacity ? length : capacity - 1;
@@ -133,12 +147,9 @@ static int AnswerWideString(HostSimulator* host, void* result, void** parameters
 // Message 10: the narrow text in the ANSI code page.
 static int AnswerNarrowString(HostSimulator* host, void* result, void** parameters)
 {
-    UINT number = *(UINT*)parameters[2];
-    if (host->unhandledStrings.count(number))
-        return 0;
     const wchar_t* text = nullptr;
-    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)&text, 0);
-    if (length <= 0)
+    int length = LoadText(host, parameters, &text);
+    if (length < 0)
         return 0;
     int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string narrow((size_t)bytes, '\0');

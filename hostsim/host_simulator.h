@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <functional>
 #include <list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -65,6 +66,8 @@ struct HostSimulator {
     SimLanguage language = SimLanguage::Module;
     HINSTANCE languagePack = nullptr;      // what message 30 answers in Pack mode
     std::set<UINT> unhandledStrings;       // string numbers the service does not handle
+    std::map<UINT, std::wstring> replacedStrings;  // answered instead of the instance's text
+    std::vector<UINT> fetchedStrings;      // every number asked for (10 and 11), in order
     GUID languageGuidSeen = {};            // the GUID message 30 was given
     HINSTANCE moduleSeen = nullptr;        // the module instance message 30 was given
     std::vector<SimShortcutRegistration> shortcuts;

@@ -39,6 +39,28 @@ void PluginFixture::ConnectServices()
     State.LanguageInstance = State.ModuleInstance;
 }
 
+HINSTANCE PluginFixture::InstallLanguagePack()
+{
+    HINSTANCE pack = LanguagePack();
+    host->language = SimLanguage::Pack;
+    host->languagePack = pack;
+    State.LanguageInstance = pack;
+    return pack;
+}
+
+HINSTANCE LanguagePack()
+{
+    static HINSTANCE pack = nullptr;
+    if (pack)
+        return pack;
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    wchar_t* name = wcsrchr(path, L'\\');
+    lstrcpyW(name ? name + 1 : path, L"corvelle_langpack.dll");
+    pack = LoadLibraryW(path);
+    return pack;
+}
+
 void PluginFixture::SetPlaylist(const std::vector<SimEntry>& entries)
 {
     host->playlist = entries;

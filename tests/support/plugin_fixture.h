@@ -17,12 +17,19 @@ protected:
     // program standing in for the module and its own language.
     void ConnectServices();
 
+    // Installs the tests' language pack in the host, as if the user had picked it: the
+    // host hands it out as the language resource instance. Needs ConnectServices first.
+    HINSTANCE InstallLanguagePack();
+
     // Sets the playlist from (path, title, length) triples.
     void SetPlaylist(const std::vector<SimEntry>& entries);
 
     HostSimulator* host = nullptr;
     std::wstring folder;  // fresh and empty for every test, with a closing backslash
 };
+
+// The tests' language pack, loaded once from beside the test program.
+HINSTANCE LanguagePack();
 
 // Files on disk.
 void WriteBytes(const std::wstring& path, const std::string& bytes);

@@ -1,0 +1,100 @@
+#include "dialog/size_counter.h"
+#include "copy/copy_lists.h"
+#include "host/host_link.h"
+#include "plugin/plugin_state.h"
+#include "resources/resource_ids.h"
+#include "text/format_bounded.h"
+#include "text/localised_text.h"
+
+static const int ReadoutCapacity = 255;
+static const uint32_t SaturatedTotal = 0xFFFFFFFF;
+// Up to this many KiB (1024 MiB) the read-out has no thousands separator.
+static const uint32_t ShortFormLimit = 0x100000;
+// Lists longer than this get partial totals, thinned to about ten.
+static const int32_t ProgressThreshold = 10;
+
+// Each file is cut to whole KiB on its own; the total stops at the largest 32-bit value
+// rather than wrapping round to a small number.
+static uint32_t AddFileSize(uint32_t total, uint64_t bytes)
+{
+    uint64_t sum = (uint64_t)total + (bytes >> 10);
+    return sum > SaturatedTotal ? SaturatedTotal : (uint32_t)sum;
+}
+
+static uint64_t EntrySize(int index)
+{
+    uint64_t size = 0;
+    const wchar_t* path = PlaylistFile(index);
+    if (path)
+        QueryFileSize(path, &size);
+    return size;
+}
+
+static bool IsProgressPoint(int index, int32_t count)
+{
+    return count > ProgressThreshold && index % (count / ProgressThreshold) == 0;
+}
+
+static void CountPlaylistSizes(HWND dialog)
+{
+    uint32_t total = 0;
+    // The count is read anew at every pass: a later opening of the dialog may store a new one.
+    for (int index = 0; index < State.PlaylistCount; ++index) {
+        total = AddFileSize(total, EntrySize(index));
+        if (!IsProgressPoint(index, State.PlaylistCount))
+            continue;
+        if (!IsWindow(dialog))
+            return;
+        PostMessageW(dialog, SizeProgressMessage, total, 1);
+    }
+    if (IsWindow(dialog))
+        PostMessageW(dialog, SizeProgressMessage, total, 0);
+}
+
+static HMODULE CounterModule(DWORD flags)
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | flags,
+                       (LPCWSTR)(void*)&SizeCounterThread, &module);
+    return module;
+}
+
+DWORD WINAPI SizeCounterThread(LPVOID dialog)
+{
+    CountPlaylistSizes((HWND)dialog);
+    // The host may unload the module while a counter is still finishing; the reference taken
+    // at the start keeps this code mapped until the thread is out of it.
+    FreeLibraryAndExitThread(CounterModule(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT), 0);
+    return 0;
+}
+
+bool StartSizeCounter(HWND dialog)
+{
+    HMODULE module = CounterModule(0);
+    HANDLE thread = CreateThread(nullptr, 0, SizeCounterThread, dialog, 0, nullptr);
+    if (!thread) {
+        FreeLibrary(module);
+        return false;
+    }
+    CloseHandle(thread);
+    return true;
+}
+
+void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting)
+{
+    uint32_t kib = (uint32_t)total;
+    // Rounded to the nearest tenth of a MiB.
+    uint64_t tenths = ((uint64_t)kib * 10 + 512) / 1024;
+    uint32_t whole = (uint32_t)(tenths / 10);
+    uint32_t digit = (uint32_t)(tenths % 10);
+    const wchar_t* prefix = counting ? L"+" : L"";
+    const wchar_t* unit = FetchText(SizeUnitString);
+    wchar_t text[ReadoutCapacity] = {};
+    if (kib <= ShortFormLimit)
+        FormatBounded(text, ReadoutCapacity, unit ? L"%s%u.%u %s" : L"%s%u.%u", prefix, whole,
+                      digit, unit);
+    else
+        FormatBounded(text, ReadoutCapacity, unit ? L"%s%u,%03u.%u %s" : L"%s%u,%03u.%u", prefix,
+                      whole / 1000, whole % 1000, digit, unit);
+    SetDlgItemTextW(dialog, SizeReadout, text);
+}

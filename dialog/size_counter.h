@@ -1,0 +1,21 @@
+// The copy dialog's "Total playlist file size:" read-out. Each opening of the dialog starts
+// one counter thread, which walks the playlist, sums the file sizes in KiB and posts running
+// totals and then the final total to the dialog; the dialog shows each with ShowSizeProgress.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+
+// Posted to the dialog's child area: wParam the total in KiB (unsigned 32-bit, saturating),
+// lParam 1 for a partial total and 0 for the final one.
+const UINT SizeProgressMessage = WM_USER + 70;
+
+// Starts a counter for `dialog`, reading PlaylistCount as it goes. Nobody waits for it; it
+// keeps the module loaded until it has ended. False when no thread could be started.
+bool StartSizeCounter(HWND dialog);
+
+// The thread routine; its argument is the dialog window. Ends through
+// FreeLibraryAndExitThread, releasing the reference StartSizeCounter took for it.
+DWORD WINAPI SizeCounterThread(LPVOID dialog);
+
+// Writes the total into the size read-out, e.g. "+12.3 MiB" while counting.
+void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting);
