@@ -122,12 +122,15 @@ TEST_F(PluginEntry, StartUpAsksTheHostInOrder)
     EXPECT_NE(HostProcedure(), nullptr);
 }
 
-TEST_F(PluginEntry, DescriptionBecomesTheLocalisedStringOne)
+TEST_F(PluginEntry, DescriptionAndMenuTextComeFromTheLanguagePack)
 {
-    host->unhandledStrings = {CaptionString};
+    host->language = SimLanguage::Pack;
+    host->languagePack = LanguagePack();
+    ASSERT_NE(host->languagePack, nullptr);
     ASSERT_EQ(Start(), 0);
-    // The built-in text is gone: the description follows what the language service has.
-    EXPECT_STREQ(plugin.record->description, "");
+
+    EXPECT_STREQ(plugin.record->description, "Kopierer v1.11");
+    EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Dateien kopieren\tAlt+C");
 }
 
 TEST_F(PluginEntry, DescriptionReadsNameAndVersion)
