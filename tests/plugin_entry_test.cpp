@@ -269,4 +269,123 @@ TEST_F(PluginEntry, UnhandledLanguageStartStillStarts)
     EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Copy playlist files\tAlt+C");
 }
 
+
+// --- Routing the command ------------------------------------------------------------------------
+
+struct Routed {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    bool opensDialog;
+    bool reachesHost;
+};
+
+void PrintTo(const Routed& c, std::ostream* out) { *out << c.name; }
+
+// The host hands out 40960 (0xA000), whose low four bits are clear.
+const WPARAM Command = 40960;
+
+class RoutedEntry : public PluginEntry {
+protected:
+    void StartRouted()
+    {
+        ASSERT_EQ(Start(), 0);
+        host->log.clear();
+        host->commandResult = PreviousResult;
+        watcher.defaultAnswer = IDCANCEL;
+        // When the host's own procedure gets the message, has the dialog come and gone?
+        host->onMessage = [this](HostSimulator&, const SimMessage& message) {
+            if (message.message != WM_USER)
+                dialogsBeforeHost.push_back(watcher.boxes.size());
+        };
+    }
+
+    std::vector<size_t> dialogsBeforeHost;
+};
+
+class Routing : public RoutedEntry, public ::testing::WithParamInterface<Routed> {};
+
+TEST_P(Routing, OpensTheDialogOnlyForItsCommand)
+{
+    const Routed& c = GetParam();
+    StartRouted();
+
+    LRESULT result = SendToHost(c.message, c.wParam);
+
+    EXPECT_EQ(watcher.boxes.size(), c.opensDialog ? 1u : 0u);
+    if (c.reachesHost) {
+        EXPECT_EQ(result, PreviousResult);
+        ASSERT_EQ(CommandsSeen().size(), 1u);
+        EXPECT_EQ(CommandsSeen()[0].message, c.message);
+        EXPECT_EQ(CommandsSeen()[0].wParam, c.wParam);
+        EXPECT_EQ(dialogsBeforeHost, std::vector<size_t>{watcher.boxes.size()});
+    } else {
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(CommandsSeen().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Routing,
+    ::testing::Values(
+        Routed{"menu_command", WM_COMMAND, Command, true, true},
+        Routed{"shortcut", WM_COMMAND, MAKEWPARAM(Command, 1), true, true},
+        Routed{"system_menu", WM_SYSCOMMAND, Command, true, false},
+        Routed{"system_menu_with_flags", WM_SYSCOMMAND, Command | 0xF, true, false},
+        Routed{"other_command", WM_COMMAND, 40001, false, true},
+        Routed{"neighbour_command", WM_COMMAND, Command + 1, false, true},
+        Routed{"other_system_command", WM_SYSCOMMAND, SC_RESTORE, false, true},
+        Routed{"system_command_above", WM_SYSCOMMAND, Command + 0x10, false, true}),
+    [](const ::testing::TestParamInfo<Routed>& info) { return std::string(info.param.name); });
+
+// Both tests compare with the whole identifier, not just the bits a message can carry.
+struct IdCase {
+    const char* name;
+    int commandId;
+    UINT message;
+    WPARAM wParam;
+};
+
+void PrintTo(const IdCase& c, std::ostream* out) { *out << c.name; }
+
+class UnmatchedId : public RoutedEntry, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(UnmatchedId, ReachesTheHostUntouched)
+{
+    const IdCase& c = GetParam();
+    host->nextCommandId = c.commandId;
+    StartRouted();
+
+    EXPECT_EQ(SendToHost(c.message, c.wParam), PreviousResult);
+
+    EXPECT_TRUE(watcher.boxes.empty());
+    ASSERT_EQ(CommandsSeen().size(), 1u);
+    EXPECT_EQ(CommandsSeen()[0].wParam, c.wParam);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Identifiers, UnmatchedId,
+    ::testing::Values(IdCase{"low_bits_set_never_a_system_command", 40961, WM_SYSCOMMAND, 40961},
+                      IdCase{"low_bits_set_cleared", 40961, WM_SYSCOMMAND, 40960},
+                      IdCase{"above_16_bits_command", 0x1A000, WM_COMMAND, 0xA000},
+                      IdCase{"above_16_bits_system_command", 0x1A000, WM_SYSCOMMAND, 0xA000}),
+    [](const ::testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PluginEntry, ShutDownLeavesEverythingInPlace)
+{
+    ASSERT_EQ(Start(), 0);
+    WNDPROC installed = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+    size_t requests = host->log.size();
+    watcher.defaultAnswer = IDCANCEL;
+
+    plugin.record->shutDown();
+
+    EXPECT_EQ(HostProcedure(), installed);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+    EXPECT_EQ(host->log.size(), requests);
+    SendToHost(WM_COMMAND, Command);
+    EXPECT_EQ(watcher.boxes.size(), 1u);
+}
+
 }  // namespace
