@@ -32,5 +32,7 @@ double SecondsSince(LARGE_INTEGER start)
 int main()
 {
     BenchCopyLists();
+    BenchCopyRun();
+    BenchSizeCounter();
     return 0;
 }

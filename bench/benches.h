@@ -10,3 +10,5 @@ LARGE_INTEGER Now();
 uint64_t AllocationCount();
 
 void BenchCopyLists();
+void BenchCopyRun();
+void BenchSizeCounter();

@@ -69,17 +69,21 @@ static bool IsPresent(const wchar_t* path)
 }
 
 // Appends every present entry and lists it in the playlist file; reports the others. An
-// entry the lists refuse (its path vanished or grew since measuring) is reported the same.
+// entry the lists refuse (its path vanished or grew since measuring) is reported the same,
+// under the path the host gives now: the append asked again, and the host's text that the
+// first answer pointed at may have changed with it.
 static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, const wchar_t* targetPath,
                           int nameOffset, HANDLE playlist)
 {
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = PlaylistFile(i);
-        const wchar_t* relative = nullptr;
-        if (IsPresent(path))
-            relative = AppendCopyEntry(lists, prefix, i, targetPath, nameOffset);
-        if (!relative) {
+        if (!IsPresent(path)) {
             ReportMissing(path);
+            continue;
+        }
+        const wchar_t* relative = AppendCopyEntry(lists, prefix, i, targetPath, nameOffset);
+        if (!relative) {
+            ReportMissing(PlaylistFile(i));
             continue;
         }
         if (playlist != INVALID_HANDLE_VALUE)
@@ -126,7 +130,7 @@ void RunCopy(wchar_t* targetPath, int nameOffset)
     CopyLists lists;
     if (!PrepareCopy(targetPath, nameOffset, &lists))
         return;
-    // The shell reports an empty source list as an error of its own.
+    // With no present entry there is nothing to hand to the shell.
     if (lists.entries > 0)
         ShellCopy(lists);
     FreeCopyLists(&lists);

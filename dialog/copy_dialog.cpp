@@ -1,0 +1,120 @@
+#include "dialog/copy_dialog.h"
+#include <commdlg.h>
+#include "copy/copy_run.h"
+#include "dialog/size_counter.h"
+#include "host/host_link.h"
+#include "plugin/plugin_state.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_store.h"
+#include "text/format_bounded.h"
+#include "text/localised_text.h"
+
+#if defined(__i386__)
+static_assert(sizeof(OPENFILENAMEW) == 88, "the full request, trailing members included");
+#endif
+
+// No overwrite prompt: the file name is ignored anyway.
+static const DWORD CopyDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE |
+                                     OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+static_assert(CopyDialogFlags == 0x880864, "the dialog's flags");
+
+static const int FilterCapacity = 32;
+static const int CountCapacity = 255;
+// Up to this count the read-out has no thousands separator.
+static const int32_t CountShortFormLimit = 1000;
+
+// The check boxes in the order of every transfer.
+struct OptionBox {
+    int control;
+    int32_t CopyOptions::*option;
+};
+static const OptionBox OptionBoxes[] = {
+    {SavePlaylistBox, &CopyOptions::SavePlaylist},
+    {SaveM3U8Box, &CopyOptions::SaveM3U8},
+    {NumberFilenamesBox, &CopyOptions::NumberFilenames},
+    {UsePlaylistTitleBox, &CopyOptions::UsePlaylistTitle},
+    {IncludeDirectoryBox, &CopyOptions::IncludeDirectory},
+};
+
+void ShowCopyDialog()
+{
+    OPENFILENAMEW request = {};
+    wchar_t targetPath[PathCapacity] = {};
+    wchar_t filterText[FilterCapacity] = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = HostWindow();
+    request.hInstance = State.LanguageInstance;
+    request.lpstrTitle = FetchText(SaveAsTitleString);
+    // The filter list ends with an empty pattern and an empty description: the two last
+    // characters stay NUL whatever length of text a language pack supplies.
+    request.lpstrFilter = FetchText(FilterString, filterText, FilterCapacity - 2);
+    FetchText(IgnoredFileNameString, targetPath, PathCapacity);
+    request.lpstrFile = targetPath;
+    request.nMaxFile = PathCapacity;
+    request.Flags = CopyDialogFlags;
+    request.lpfnHook = CopyDialogHook;
+    request.lpTemplateName = MAKEINTRESOURCEW(CopyDialogTemplate);
+    if (!GetSaveFileNameW(&request))
+        return;
+    RunCopy(targetPath, request.nFileOffset);
+}
+
+static void CentreOnScreen(HWND window)
+{
+    RECT frame;
+    GetWindowRect(window, &frame);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2;
+    SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
+UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitCopyDialog(dialog);
+        return 0;
+    case WM_NOTIFY:
+        // Centred once the system has laid the Save As window out; the user moves it freely after.
+        if (((const NMHDR*)lParam)->code == CDN_INITDONE)
+            CentreOnScreen(GetParent(dialog));
+        return 1;
+    case SizeProgressMessage:
+        ShowSizeProgress(dialog, wParam, lParam);
+        return 1;
+    case WM_DESTROY:
+        StoreDialogOptions(dialog);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+static void ShowFileCount(HWND dialog)
+{
+    wchar_t text[CountCapacity] = {};
+    int32_t count = State.PlaylistCount;
+    if (count <= CountShortFormLimit)
+        FormatBounded(text, CountCapacity, L"%d", count);
+    else
+        FormatBounded(text, CountCapacity, L"%d,%03d", count / 1000, count % 1000);
+    SetDlgItemTextW(dialog, FileCountReadout, text);
+}
+
+void InitCopyDialog(HWND dialog)
+{
+    // The counter reads the count from the state, so it is stored first.
+    State.PlaylistCount = PlaylistLength();
+    StartSizeCounter(dialog);
+    ShowFileCount(dialog);
+    LoadOptions();
+    for (const OptionBox& box : OptionBoxes)
+        CheckDlgButton(dialog, box.control, (UINT)(State.Options.*box.option));
+}
+
+void StoreDialogOptions(HWND dialog)
+{
+    for (const OptionBox& box : OptionBoxes)
+        State.Options.*box.option = IsDlgButtonChecked(dialog, box.control) == BST_CHECKED ? 1 : 0;
+    SaveOptions();
+}

@@ -1,0 +1,430 @@
+#include <gtest/gtest.h>
+#include "dialog/copy_dialog.h"
+#include "dialog/size_counter.h"
+#include "hostsim/dialog_watcher.h"
+#include "resources/resource_ids.h"
+#include "settings/settings_store.h"
+#include "support/plugin_fixture.h"
+#include "text/format_bounded.h"
+
+namespace {
+
+// Controls of the system's Save As window.
+const int FileNameCombo = 0x47C;  // cmb13
+const int FileTypeCombo = 0x470;  // cmb1
+const int OptionBoxOrder[] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
+                              UsePlaylistTitleBox, IncludeDirectoryBox};
+
+// What the test does in the open dialog, the way a user would, and what it saw there.
+struct DialogRun {
+    bool waitForFinalTotal = true;
+    std::vector<int> toggles;   // check boxes to click
+    std::wstring fileName;      // typed into the file-name box; empty: left as it is
+    int button = IDCANCEL;
+
+    HWND saveAs = nullptr;
+    bool pressed = false;
+    bool refused = false;       // Save was pressed but the dialog stayed open
+    DWORD deadline = 0;
+    std::wstring title, fileNameShown, countText, sizeText, firstLabel;
+    std::vector<UINT> checks;   // in the order of OptionBoxOrder
+    std::vector<std::wstring> fileTypes;
+    RECT frame = {};
+};
+
+DialogRun* Running = nullptr;
+
+std::wstring ItemText(HWND dialog, int control)
+{
+    wchar_t text[300] = {};
+    GetDlgItemTextW(dialog, control, text, 300);
+    return text;
+}
+
+std::wstring Text(HWND window)
+{
+    wchar_t text[300] = {};
+    GetWindowTextW(window, text, 300);
+    return text;
+}
+
+// The child area made from template 102.
+HWND FindArea(HWND saveAs)
+{
+    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, FileCountReadout))
+            return child;
+    return nullptr;
+}
+
+void Observe(DialogRun& run, HWND area)
+{
+    run.title = Text(run.saveAs);
+    run.fileNameShown = ItemText(run.saveAs, FileNameCombo);
+    run.countText = ItemText(area, FileCountReadout);
+    run.sizeText = ItemText(area, SizeReadout);
+    run.firstLabel = Text(GetWindow(area, GW_CHILD));
+    for (int box : OptionBoxOrder)
+        run.checks.push_back(IsDlgButtonChecked(area, box));
+    HWND types = GetDlgItem(run.saveAs, FileTypeCombo);
+    int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[300] = {};
+        SendMessageW(types, CB_GETLBTEXT, i, (LPARAM)text);
+        run.fileTypes.push_back(text);
+    }
+    GetWindowRect(run.saveAs, &run.frame);
+}
+
+void Act(DialogRun& run, HWND area)
+{
+    for (int box : run.toggles)
+        CheckDlgButton(area, box, IsDlgButtonChecked(area, box) ? BST_UNCHECKED : BST_CHECKED);
+    if (!run.fileName.empty())
+        SetDlgItemTextW(run.saveAs, FileNameCombo, run.fileName.c_str());
+    PressButton(run.saveAs, run.button);
+    run.pressed = true;
+    run.deadline = GetTickCount() + 3000;
+}
+
+// Runs in the dialog's own modal loop, so the size counter's host requests keep being
+// answered while the test waits for the final total.
+void CALLBACK StepDialog(HWND saveAs, UINT, UINT_PTR timer, DWORD)
+{
+    DialogRun& run = *Running;
+    bool late = (LONG)(GetTickCount() - run.deadline) > 0;
+    if (run.pressed) {
+        // Still open long after Save: the system refused the path.
+        if (late) {
+            run.refused = true;
+            KillTimer(saveAs, timer);
+            PressButton(saveAs, IDCANCEL);
+        }
+        return;
+    }
+    HWND area = FindArea(saveAs);
+    std::wstring size = area ? ItemText(area, SizeReadout) : L"";
+    bool finalTotal = !size.empty() && size[0] != L'+';
+    if (!area || (run.waitForFinalTotal && !finalTotal && !late))
+        return;
+    Observe(run, area);
+    Act(run, area);
+}
+
+class CopyDialogTest : public PluginFixture {
+protected:
+    void SetUp() override
+    {
+        PluginFixture::SetUp();
+        ConnectServices();
+        settingsFile = folder + L"plugin.ini";
+        FormatBounded(State.SettingsPath, PathCapacity, L"%s", settingsFile.c_str());
+        target = folder + L"target\\";
+        CreateFolders(target);
+    }
+
+    // Opens the dialog as the copy command would and plays `run` in it.
+    void Open(DialogRun& run)
+    {
+        Running = &run;
+        DialogWatcher watcher;
+        watcher.handler = [&run](HWND dialog) {
+            if (run.saveAs)
+                return false;  // the shell's own boxes get the default answer
+            run.saveAs = dialog;
+            run.deadline = GetTickCount() + 15000;
+            SetTimer(dialog, 1, 20, StepDialog);
+            return true;
+        };
+        StartWatchingDialogs(&watcher);
+        ShowCopyDialog();
+        StopWatchingDialogs(&watcher);
+        boxes = watcher.boxes;
+        Running = nullptr;
+        ASSERT_NE(run.saveAs, nullptr) << "no dialog was shown";
+        ASSERT_FALSE(run.refused);
+    }
+
+    // Entries naming files made in `folder`.
+    void SetFilePlaylist(const std::vector<std::wstring>& names)
+    {
+        std::vector<SimEntry> entries;
+        for (const std::wstring& name : names) {
+            WriteBytes(folder + name, "data of " + Utf8(name));
+            entries.push_back({folder + name, name, 60});
+        }
+        SetPlaylist(entries);
+    }
+
+    std::wstring settingsFile, target;
+    std::vector<CapturedBox> boxes;
+};
+
+TEST_F(CopyDialogTest, CountReadoutHasOneSeparatorAboveAThousand)
+{
+    struct Case {
+        int entries;
+        const wchar_t* text;
+    };
+    const Case cases[] = {{0, L"0"}, {3, L"3"}, {1000, L"1000"}, {1001, L"1,001"}, {12345, L"12,345"}};
+    for (const Case& c : cases) {
+        SetPlaylist(std::vector<SimEntry>((size_t)c.entries, SimEntry{L"C:\\none\\x.mp3", L"x", 1}));
+        State.PlaylistCount = -1;
+        DialogRun run;
+        run.waitForFinalTotal = c.entries <= 1000;
+        Open(run);
+        EXPECT_EQ(run.countText, c.text) << c.entries;
+        EXPECT_EQ(State.PlaylistCount, c.entries);
+        if (run.waitForFinalTotal) {
+            EXPECT_EQ(run.sizeText, L"0.0 MiB") << c.entries;
+        }
+    }
+}
+
+TEST_F(CopyDialogTest, ClosingDuringTheCountEndsTheCounterEarly)
+{
+    SetPlaylist(std::vector<SimEntry>(12345, SimEntry{L"C:\\none\\x.mp3", L"x", 1}));
+    DialogRun run;
+    run.waitForFinalTotal = false;
+    Open(run);
+    // The counter goes on to its next progress point, finds the dialog gone and ends.
+    size_t asked = 0;
+    DWORD end = GetTickCount() + 20000;
+    do {
+        asked = CountRequests(host, PlaylistFileCode);
+        PumpMessagesFor(300);
+    } while (CountRequests(host, PlaylistFileCode) != asked && (LONG)(end - GetTickCount()) > 0);
+    EXPECT_LT(asked, 12345u / 10 * 2);
+}
+
+TEST_F(CopyDialogTest, SizeReadoutShowsTheFinalTotal)
+{
+    WriteBytes(folder + L"a.mp3", std::string(700 * 1024, 'a'));
+    WriteBytes(folder + L"b.mp3", std::string(500 * 1024, 'b'));
+    SetPlaylist({{folder + L"a.mp3", L"a", 1}, {folder + L"b.mp3", L"b", 1}, {L"", L"", 1}});
+    DialogRun run;
+    Open(run);
+    EXPECT_EQ(run.sizeText, L"1.2 MiB");  // 1200 KiB
+    EXPECT_EQ(run.countText, L"3");
+}
+
+std::wstring StoredText(const std::wstring& file, const wchar_t* key)
+{
+    wchar_t text[32] = {};
+    GetPrivateProfileStringW(L"Corvelle", key, L"(none)", text, 32, file.c_str());
+    return text;
+}
+
+TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
+{
+    struct Case {
+        const char* file;  // null: no settings file
+        std::vector<UINT> checks;
+    };
+    const Case cases[] = {
+        {nullptr, {0, 0, 1, 0, 0}},
+        {"[Corvelle]\r\nIncludeDirectory=1\r\nSaveM3U8=1\r\n", {0, 1, 1, 0, 1}},
+        {"[Corvelle]\r\nSavePlaylist=5\r\nNumberFilenames=0\r\n", {1, 0, 0, 0, 0}},
+    };
+    const wchar_t* keys[] = {L"SavePlaylist", L"SaveM3U8", L"NumberFilenames", L"UsePlaylistTitle",
+                             L"IncludeDirectory"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "no file");
+        State.Options = CopyOptions();
+        DeleteFileW(settingsFile.c_str());
+        if (c.file)
+            WriteBytes(settingsFile, c.file);
+        DialogRun run;
+        Open(run);
+        EXPECT_EQ(run.checks, c.checks);
+        // The cancelled dialog wrote every box back as 0 or 1.
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(StoredText(settingsFile, keys[i]), c.checks[i] ? L"1" : L"0") << Utf8(keys[i]);
+    }
+}
+
+TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
+{
+    SetFilePlaylist({L"a.mp3", L"b.mp3"});
+    DialogRun run;
+    run.toggles = {SavePlaylistBox, NumberFilenamesBox, IncludeDirectoryBox};
+    run.fileName = target + L"name.mp3";
+    Open(run);
+    EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
+                                       "NumberFilenames=0\r\nUsePlaylistTitle=0\r\n"
+                                       "IncludeDirectory=1\r\n");
+    EXPECT_TRUE(ListFiles(target).empty());
+    EXPECT_TRUE(host->playing);
+
+    // The next opening shows what was left; after an erase, what is still in memory.
+    EraseSavedOptions();
+    DialogRun again;
+    Open(again);
+    EXPECT_EQ(again.checks, (std::vector<UINT>{1, 0, 0, 0, 1}));
+}
+
+TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
+{
+    SetFilePlaylist({L"a.mp3", L"b.ogg"});
+    DialogRun run;
+    run.toggles = {SavePlaylistBox};
+    run.fileName = target + L"any name.txt";
+    run.button = IDOK;
+    Open(run);
+    EXPECT_EQ(run.fileNameShown, L"(Filename Ignored)");
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.ogg", L"playlist.m3u"}));
+    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "data of a.mp3");
+    EXPECT_EQ(State.Options.SavePlaylist, 1);
+    EXPECT_EQ(GetPrivateProfileIntW(L"Corvelle", L"SavePlaylist", 0, settingsFile.c_str()), 1u);
+}
+
+TEST_F(CopyDialogTest, AnEmptyPlaylistStillRunsTheCopy)
+{
+    SetPlaylist({});
+    DialogRun run;
+    run.toggles = {SavePlaylistBox};
+    run.fileName = target + L"x";
+    run.button = IDOK;
+    Open(run);
+    EXPECT_EQ(run.countText, L"0");
+    EXPECT_EQ(run.sizeText, L"0.0 MiB");
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"playlist.m3u"}));
+    EXPECT_FALSE(host->playing);
+}
+
+TEST_F(CopyDialogTest, TheSaveAsWindowIsCentredOnTheScreen)
+{
+    DialogRun run;
+    Open(run);
+    int width = run.frame.right - run.frame.left, height = run.frame.bottom - run.frame.top;
+    EXPECT_EQ(run.frame.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
+    EXPECT_EQ(run.frame.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+}
+
+TEST_F(CopyDialogTest, TextsComeFromTheLanguage)
+{
+    DialogRun own;
+    Open(own);
+    EXPECT_EQ(own.title, L"Select location to save files to...");
+    EXPECT_EQ(own.firstLabel, L"Files to copy:");
+    EXPECT_EQ(own.fileTypes, (std::vector<std::wstring>{L"All Files"}));
+
+    ASSERT_NE(InstallLanguagePack(), nullptr);
+    DialogRun pack;
+    Open(pack);
+    EXPECT_EQ(pack.title, L"Zielordner waehlen...");
+    EXPECT_EQ(pack.firstLabel, L"Dateien:");
+    EXPECT_EQ(pack.fileNameShown, L"(Name egal)");
+    EXPECT_EQ(pack.sizeText, L"0.0 MiBy");
+}
+
+TEST_F(CopyDialogTest, ALongFilterTextIsCutAndStaysOneFileType)
+{
+    host->replacedStrings[FilterString] = std::wstring(40, L'F');
+    DialogRun run;
+    Open(run);
+    EXPECT_EQ(run.fileTypes, (std::vector<std::wstring>{std::wstring(29, L'F')}));
+}
+
+TEST_F(CopyDialogTest, MissingTextsLeaveTheSystemDefaults)
+{
+    host->unhandledStrings = {SaveAsTitleString, FilterString, IgnoredFileNameString};
+    DialogRun run;
+    Open(run);
+    EXPECT_EQ(run.fileNameShown, L"");
+    EXPECT_TRUE(run.fileTypes.empty());
+}
+
+// Template 102 of the module's own resources, read back field by field.
+struct TemplateReader {
+    const BYTE* at;
+    WORD Word() { WORD v; memcpy(&v, at, 2); at += 2; return v; }
+    DWORD Dword() { DWORD v; memcpy(&v, at, 4); at += 4; return v; }
+    std::wstring NameOrOrdinal()
+    {
+        if (*(const WORD*)at == 0xFFFF) {
+            at += 2;
+            switch (Word()) {
+            case 0x80: return L"BUTTON";
+            case 0x81: return L"EDIT";
+            case 0x82: return L"STATIC";
+            default: return L"?";
+            }
+        }
+        std::wstring text((const wchar_t*)at);
+        at += (text.size() + 1) * 2;
+        return text;
+    }
+    void AlignDword(const BYTE* base) { at += (4 - (at - base) % 4) % 4; }
+};
+
+struct TemplateControl {
+    int id;
+    std::wstring kind, text;
+    short x, y, cx, cy;
+    DWORD style, exStyle;
+};
+
+TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
+{
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceExW(module, (LPCWSTR)RT_DIALOG, MAKEINTRESOURCEW(CopyDialogTemplate),
+                                  MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(found, nullptr);
+    const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
+    TemplateReader read{base};
+    EXPECT_EQ(read.Word(), 1);       // DIALOGEX
+    EXPECT_EQ(read.Word(), 0xFFFF);
+    read.Dword();
+    EXPECT_EQ(read.Dword(), 0u);
+    EXPECT_EQ(read.Dword(), (DWORD)(WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK |
+                                    DS_SETFONT | DS_FIXEDSYS));
+    WORD count = read.Word();
+    short frame[4];
+    for (short& v : frame)
+        v = (short)read.Word();
+    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 57}));
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no menu
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no class
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no caption
+    EXPECT_EQ(read.Word(), 8);
+    EXPECT_EQ(read.Word(), 0);             // weight
+    EXPECT_EQ(read.Word(), 0);             // not italic, character set 0
+    EXPECT_EQ(read.NameOrOrdinal(), L"MS Shell Dlg");
+
+    const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
+    const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
+    const TemplateControl expected[] = {
+        {-1, L"STATIC", L"Files to copy:", 89, 5, 45, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1004, L"EDIT", L"", 139, 6, 41, 12, readout, 0},
+        {-1, L"STATIC", L"Total playlist file size:", 64, 18, 70, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1002, L"EDIT", L"", 139, 18, 41, 12, readout, 0},
+        {1000, L"BUTTON", L"Create &playlist", 92, 30, 60, 8, box, 0},
+        {1003, L"BUTTON", L"Use playlist &title instead of filename", 201, 6, 130, 8, box, 0},
+        {1001, L"BUTTON", L"Add &number to beginning of filename", 201, 18, 130, 8, box, 0},
+        {1005, L"BUTTON", L"Keep parent &directory", 201, 30, 85, 8, box, 0},
+        {1006, L"BUTTON", L"&m3u8", 101, 42, 35, 8, box, 0},
+    };
+    ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
+    for (const TemplateControl& want : expected) {
+        read.AlignDword(base);
+        read.Dword();  // help id
+        DWORD exStyle = read.Dword(), style = read.Dword();
+        short x = (short)read.Word(), y = (short)read.Word();
+        short cx = (short)read.Word(), cy = (short)read.Word();
+        int id = (int)read.Dword();
+        std::wstring kind = read.NameOrOrdinal(), text = read.NameOrOrdinal();
+        read.at += read.Word();  // creation data
+        SCOPED_TRACE(id);
+        EXPECT_EQ(id, want.id);
+        CharUpperW(&kind[0]);  // class names are matched without regard to case
+        EXPECT_EQ(kind, want.kind);
+        EXPECT_EQ(text, want.text);
+        EXPECT_EQ((std::vector<short>{x, y, cx, cy}),
+                  (std::vector<short>{want.x, want.y, want.cx, want.cy}));
+        EXPECT_EQ(style, want.style);
+        EXPECT_EQ(exStyle, want.exStyle);
+    }
+}
+
+}  // namespace

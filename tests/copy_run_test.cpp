@@ -1,0 +1,384 @@
+#include <string>
+#include <vector>
+#include "copy/copy_run.h"
+#include "hostsim/dialog_watcher.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+const int Guard = 10;
+const wchar_t Sentinel = L'#';
+
+std::string Ansi(const std::wstring& text, bool* usedDefault = nullptr)
+{
+    BOOL defaulted = FALSE;
+    int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), nullptr, 0,
+                                    nullptr, nullptr);
+    std::string out((size_t)bytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &out[0], bytes, nullptr,
+                        &defaulted);
+    if (usedDefault)
+        *usedDefault = defaulted != FALSE;
+    return out;
+}
+
+std::wstring MissingText(const std::wstring& path)
+{
+    return L"Error copying file: '" + path + L"', skipping.";
+}
+
+class CopyRun : public PluginFixture {
+protected:
+    void SetUp() override
+    {
+        PluginFixture::SetUp();
+        ConnectServices();
+        source = folder + L"src\\";
+        target = folder + L"out\\";
+        CreateFolders(source);
+        CreateFolders(target);
+        // The shell's question before replacing a file is answered Yes; ours are OK boxes.
+        watcher.handler = [](HWND dialog) {
+            if (!GetDlgItem(dialog, IDYES))
+                return false;
+            PressButton(dialog, IDYES);
+            return true;
+        };
+        StartWatchingDialogs(&watcher);
+    }
+
+    void TearDown() override
+    {
+        StopWatchingDialogs(&watcher);
+        PluginFixture::TearDown();
+    }
+
+    void SetOptions(int savePlaylist, int saveM3U8, int numberFilenames, int usePlaylistTitle,
+                    int includeDirectory)
+    {
+        State.Options = {savePlaylist, saveM3U8, numberFilenames, usePlaylistTitle, includeDirectory};
+    }
+
+    // A source file under src\ with its own bytes; returns its full path.
+    std::wstring Source(const std::wstring& relative, const std::string& bytes)
+    {
+        std::wstring path = source + relative;
+        size_t slash = path.rfind(L'\\');
+        CreateFolders(path.substr(0, slash + 1));
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    // Confirms `folderPart` as the dialog would, with the ignored name after it, and runs.
+    void Run(const std::wstring& folderPart)
+    {
+        wmemset(path, Sentinel, PathCapacity + Guard);
+        std::wstring confirmed = folderPart + L"(Filename Ignored)";
+        confirmed.resize(std::min(confirmed.size(), (size_t)PathCapacity - 1));
+        wmemcpy(path, confirmed.c_str(), confirmed.size() + 1);
+        RunCopy(path, (int)folderPart.size());
+    }
+    void Run() { Run(target); }
+
+    void ExpectGuardUntouched()
+    {
+        for (int i = PathCapacity; i < PathCapacity + Guard; ++i)
+            ASSERT_EQ(path[i], Sentinel) << "written past the path buffer at " << i;
+    }
+
+    void ExpectRunBox(const CapturedBox& box, const std::wstring& text,
+                      const std::wstring& caption = L"Corvelle v1.11")
+    {
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.owner, host->window);
+        EXPECT_FALSE(box.hasIcon);
+        EXPECT_EQ(box.buttons, std::set<int>{IDOK});
+    }
+
+    std::string Header() const { return State.Options.SaveM3U8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n"; }
+
+    std::wstring source, target;
+    wchar_t path[PathCapacity + Guard];
+    DialogWatcher watcher;
+};
+
+// --- Copies ------------------------------------------------------------------------------
+
+struct NamingCase {
+    const char* name;
+    int numberFilenames, usePlaylistTitle, includeDirectory;
+    std::vector<std::wstring> copies;  // in playlist order
+};
+
+class CopyNaming : public CopyRun, public ::testing::WithParamInterface<NamingCase> {};
+
+TEST_P(CopyNaming, CopiesCarryTheSourcesBytesUnderTheirNames)
+{
+    const NamingCase& c = GetParam();
+    SetPlaylist({{Source(L"Album\\track.mp3", "first"), L"AC/DC: Back?", 1},
+                 {Source(L"Other\\README", "second"), L"Read me", 2},
+                 {Source(L"song.mp3", "third"), L"Song", 3}});
+    SetOptions(0, 0, c.numberFilenames, c.usePlaylistTitle, c.includeDirectory);
+    Run();
+    std::vector<std::wstring> expected = c.copies;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFiles(target), expected);
+    const char* contents[] = {"first", "second", "third"};
+    for (size_t i = 0; i < c.copies.size(); ++i)
+        EXPECT_EQ(ReadBytes(target + c.copies[i]), contents[i]) << Utf8(c.copies[i]);
+    EXPECT_TRUE(watcher.boxes.empty());
+}
+
+const NamingCase NamingCases[] = {
+    {"all off", 0, 0, 0, {L"track.mp3", L"README", L"song.mp3"}},
+    {"numbered", 1, 0, 0, {L"1_track.mp3", L"2_README", L"3_song.mp3"}},
+    {"folders created", 1, 0, 1, {L"Album\\1_track.mp3", L"Other\\2_README", L"src\\3_song.mp3"}},
+    {"titles", 0, 1, 0, {L"AC-DC- Back\x00bf.mp3", L"Read me", L"Song.mp3"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyNaming, ::testing::ValuesIn(NamingCases),
+                         [](const ::testing::TestParamInfo<NamingCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!isalnum((unsigned char)ch))
+                                     ch = '_';
+                             return name;
+                         });
+
+TEST_F(CopyRun, AnExistingCopyIsReplacedOnlyAfterTheShellAsks)
+{
+    SetPlaylist({{Source(L"A\\same.mp3", "older"), L"", 1}, {Source(L"B\\same.mp3", "newer"), L"", 2}});
+    SetOptions(0, 0, 0, 0, 0);
+    Run();
+    EXPECT_EQ(ReadBytes(target + L"same.mp3"), "newer");
+    ASSERT_EQ(watcher.boxes.size(), 1u) << "the shell's question about the second copy";
+    EXPECT_TRUE(watcher.boxes[0].buttons.count(IDYES));
+}
+
+// --- Playlist file -----------------------------------------------------------------------
+
+TEST_F(CopyRun, PlaylistFileByteForByte)
+{
+    const std::wstring outside = L"\x0395\x03bb\x03bb\x03ac\x03b4\x03b1 \x65e5\x672c";
+    const std::wstring longTitle = std::wstring(2500, L'L') + L"\x00e9" + std::wstring(1500, L'x');
+    SetPlaylist({{Source(L"Album\\one.mp3", "1"), outside, 200},
+                 {Source(L"Album\\two.mp3", "2"), L"", -1},
+                 {Source(L"three.ogg", "3"), longTitle, 0}});
+    for (int m3u8 = 0; m3u8 <= 1; ++m3u8) {
+        SetOptions(1, m3u8, 1, 0, 1);
+        Run();
+        std::wstring lines = L"#EXTINF:200," + outside + L"\r\nAlbum\\1_one.mp3\r\n"
+                             L"#EXTINF:-1,\r\nAlbum\\2_two.mp3\r\n"
+                             L"#EXTINF:0," + longTitle + L"\r\nsrc\\3_three.ogg\r\n";
+        std::wstring name = m3u8 ? L"playlist.m3u8" : L"playlist.m3u";
+        std::string expected = Header() + (m3u8 ? Utf8(lines) : Ansi(lines));
+        EXPECT_EQ(ReadBytes(target + name), expected) << Utf8(name);
+        EXPECT_STREQ(path, (target + name).c_str());
+    }
+    bool defaulted = false;
+    Ansi(outside, &defaulted);
+    EXPECT_TRUE(defaulted) << "the title must lie outside the ANSI code page";
+}
+
+TEST_F(CopyRun, ExistingPlaylistFileIsReplaced)
+{
+    WriteBytes(target + L"playlist.m3u", std::string(5000, 'z'));
+    SetPlaylist({{Source(L"a.mp3", "a"), L"A", 3}});
+    SetOptions(1, 0, 0, 0, 0);
+    Run();
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n#EXTINF:3,A\r\na.mp3\r\n");
+}
+
+TEST_F(CopyRun, EmptyPlaylistWritesTheHeaderAlone)
+{
+    SetPlaylist({});
+    SetOptions(1, 1, 1, 0, 0);
+    Run();
+    EXPECT_FALSE(host->playing);
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u8"), "\xEF\xBB\xBF#EXTM3U\r\n");
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u8"});
+    EXPECT_TRUE(watcher.boxes.empty());
+}
+
+TEST_F(CopyRun, WithoutPlaylistNothingStopsAndTheTargetStays)
+{
+    SetPlaylist({{Source(L"a.mp3", "a"), L"A", 3}});
+    SetOptions(0, 1, 0, 0, 0);
+    Run();
+    EXPECT_TRUE(host->playing);
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"a.mp3"});
+    EXPECT_STREQ(path, (target + L"(Filename Ignored)").c_str());
+    EXPECT_EQ(CountRequests(host, SetPlaylistPositionCode), 0u);
+}
+
+// --- Missing entries ---------------------------------------------------------------------
+
+TEST_F(CopyRun, EveryMissingEntryGetsOneBoxInPlaylistOrder)
+{
+    std::wstring missing = source + L"gone.mp3";
+    std::wstring albumFolder = source + L"Album";
+    Source(L"Album\\inside.mp3", "x");
+    SetPlaylist({{Source(L"a.mp3", "aaa"), L"A", 1},
+                 {missing, L"Gone", 2},
+                 {albumFolder, L"Folder", 3},
+                 {Source(L"empty.mp3", ""), L"Empty", 4},
+                 {L"http://stream.example.org/live", L"Stream", -1}});
+    SetOptions(1, 0, 1, 0, 0);
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 3u);
+    ExpectRunBox(watcher.boxes[0], MissingText(missing));
+    ExpectRunBox(watcher.boxes[1], MissingText(albumFolder));
+    ExpectRunBox(watcher.boxes[2], MissingText(L"http://stream.example.org/live"));
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"4_empty.mp3", L"playlist.m3u"}));
+    EXPECT_EQ(ReadBytes(target + L"4_empty.mp3"), "");
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
+              "#EXTM3U\r\n#EXTINF:1,A\r\n1_a.mp3\r\n#EXTINF:4,Empty\r\n4_empty.mp3\r\n");
+    EXPECT_EQ(host->position, 3) << "the last copied entry stays current";
+    EXPECT_FALSE(host->playing);
+}
+
+TEST_F(CopyRun, EveryEntryMissingCopiesNothing)
+{
+    SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
+    SetOptions(1, 0, 0, 0, 0);
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 2u) << "no message of the shell's own";
+    ExpectRunBox(watcher.boxes[0], MissingText(source + L"x.mp3"));
+    ExpectRunBox(watcher.boxes[1], MissingText(source + L"y.mp3"));
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n");
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"});
+}
+
+TEST_F(CopyRun, LongMissingPathIsCutInItsBox)
+{
+    std::wstring missing = source + std::wstring(300, L'n');
+    SetPlaylist({{missing, L"", 1}});
+    SetOptions(0, 0, 0, 0, 0);
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].text, MissingText(missing).substr(0, 279));
+}
+
+// The host's answer changes between the lookup and the append: the entry is reported like
+// a missing one under the path the host gives now, and gets no copy and no lines.
+TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
+{
+    std::wstring first = Source(L"a.mp3", "a");
+    std::wstring second = Source(L"b.mp3", "b");
+    // Longer than both measured paths together: it cannot fit what is left of the lists.
+    std::wstring grown = source + std::wstring(400, L'g') + L".mp3";
+    SetPlaylist({{first, L"A", 1}, {second, L"B", 2}});
+    SetOptions(1, 0, 0, 0, 0);
+    int asked[2] = {0, 0};
+    host->onMessage = [&](HostSimulator& sim, const SimMessage& message) {
+        if (message.message != WM_USER || message.lParam != PlaylistFileCode)
+            return;
+        // Measuring asks once, the run's lookup once, the append once more.
+        if (++asked[message.wParam] == 3) {
+            if (message.wParam == 0)
+                sim.playlist[0].hasPath = false;
+            else
+                sim.playlist[1].path = grown;
+        }
+    };
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    ExpectRunBox(watcher.boxes[0], MissingText(L""));
+    ExpectRunBox(watcher.boxes[1], MissingText(grown).substr(0, 279));
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"});
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n");
+}
+
+TEST_F(CopyRun, CaptionIsTriedAgainForEveryBox)
+{
+    host->unhandledStrings = {1};
+    SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
+    SetOptions(0, 0, 0, 0, 0);
+    watcher.handler = [this](HWND) {
+        host->unhandledStrings.clear();
+        return false;
+    };
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    ExpectRunBox(watcher.boxes[0], MissingText(source + L"x.mp3"), L"");
+    ExpectRunBox(watcher.boxes[1], MissingText(source + L"y.mp3"));
+}
+
+// --- Playlist file that cannot be made ------------------------------------------------------
+
+TEST_F(CopyRun, UnwritableTargetGivesOneBoxAndCopiesNothing)
+{
+    struct Case {
+        const char* name;
+        std::wstring folderPart;
+    } cases[] = {
+        {"name taken by a folder", target},
+        {"folder that does not exist", folder + L"nowhere\\"},
+    };
+    CreateFolders(target + L"playlist.m3u\\");
+    SetPlaylist({{Source(L"a.mp3", "a"), L"A", 1}, {source + L"gone.mp3", L"", 2}});
+    SetOptions(1, 0, 1, 0, 0);
+    for (const Case& c : cases) {
+        watcher.boxes.clear();
+        host->playing = true;
+        Run(c.folderPart);
+        ASSERT_EQ(watcher.boxes.size(), 1u) << c.name;
+        ExpectRunBox(watcher.boxes[0], L"Error creating playlist file.");
+        EXPECT_EQ(ListFiles(folder + L"out\\"), std::vector<std::wstring>{}) << c.name;
+        EXPECT_FALSE(host->playing) << c.name;
+    }
+}
+
+// A folder part of `length` characters that exists on disk.
+std::wstring DeepFolder(const std::wstring& base, size_t length)
+{
+    std::wstring deep = base;
+    while (deep.size() < length) {
+        size_t part = std::min<size_t>(100, length - deep.size() - 1);
+        if (length - deep.size() - 1 - part == 1)
+            --part;  // leaves no one-character remainder, which could not hold a name
+        deep += std::wstring(part ? part : 1, L'd') + L"\\";
+    }
+    CreateFolders(deep);
+    return deep;
+}
+
+TEST_F(CopyRun, PlaylistNameMustFitThePathBuffer)
+{
+    // 247 characters leave room for "playlist.m3u" and its NUL, not for "playlist.m3u8".
+    std::wstring deep = DeepFolder(target, PathCapacity - 13);
+    ASSERT_EQ(deep.size(), (size_t)PathCapacity - 13);
+    SetPlaylist({});
+    SetOptions(1, 0, 0, 0, 0);
+    Run(deep);
+    ExpectGuardUntouched();
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(ReadBytes(deep + L"playlist.m3u"), "#EXTM3U\r\n");
+
+    SetOptions(1, 1, 0, 0, 0);
+    Run(deep);
+    ExpectGuardUntouched();
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    ExpectRunBox(watcher.boxes[0], L"Error creating playlist file.");
+    EXPECT_FALSE(FileExists(deep + L"playlist.m3u8"));
+    EXPECT_EQ(path[PathCapacity - 1], 0) << "the confirmed path is left as it was";
+}
+
+// --- Language pack -------------------------------------------------------------------------
+
+TEST_F(CopyRun, BoxesSpeakTheLanguagePack)
+{
+    ASSERT_NE(InstallLanguagePack(), nullptr);
+    std::wstring missing = source + L"gone.mp3";
+    SetPlaylist({{missing, L"", 1}});
+    SetOptions(0, 0, 0, 0, 0);
+    Run();
+    SetOptions(1, 0, 0, 0, 0);
+    Run(folder + L"nowhere\\");
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    ExpectRunBox(watcher.boxes[0], L"Datei fehlt: <" + missing + L">, weiter.", L"Kopierer v1.11");
+    ExpectRunBox(watcher.boxes[1], L"Wiedergabeliste nicht erstellt.", L"Kopierer v1.11");
+}
+
+}  // namespace
