@@ -312,7 +312,11 @@ TEST_P(Routing, OpensTheDialogOnlyForItsCommand)
 
     LRESULT result = SendToHost(c.message, c.wParam);
 
-    EXPECT_EQ(watcher.boxes.size(), c.opensDialog ? 1u : 0u);
+    ASSERT_EQ(watcher.boxes.size(), c.opensDialog ? 1u : 0u);
+    if (c.opensDialog) {
+        EXPECT_EQ(Utf8(watcher.boxes[0].caption), "Select location to save files to...");
+        EXPECT_EQ(watcher.boxes[0].owner, host->window);
+    }
     if (c.reachesHost) {
         EXPECT_EQ(result, PreviousResult);
         ASSERT_EQ(CommandsSeen().size(), 1u);
@@ -386,6 +390,96 @@ TEST_F(PluginEntry, ShutDownLeavesEverythingInPlace)
     EXPECT_EQ(host->log.size(), requests);
     SendToHost(WM_COMMAND, Command);
     EXPECT_EQ(watcher.boxes.size(), 1u);
+}
+
+// --- A whole copy from the menu ---------------------------------------------------------------
+
+const int FileNameCombo = 0x47C;  // cmb13 of the system's Save As window
+
+// The user's part in the Save As window, played from its own modal loop: wait for the final
+// total, tick "Create playlist", name a file in the target folder and press Save.
+struct MenuCopy {
+    std::wstring fileName;
+    std::wstring countText, sizeText;
+    DWORD deadline;
+    bool pressed;
+};
+MenuCopy* Copying = nullptr;
+
+std::wstring ControlText(HWND dialog, int control)
+{
+    wchar_t text[300] = {};
+    GetDlgItemTextW(dialog, control, text, 300);
+    return text;
+}
+
+HWND ChildArea(HWND saveAs)
+{
+    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, FileCountReadout))
+            return child;
+    return nullptr;
+}
+
+void CALLBACK PickTarget(HWND saveAs, UINT, UINT_PTR timer, DWORD)
+{
+    bool late = (LONG)(GetTickCount() - Copying->deadline) > 0;
+    if (Copying->pressed) {
+        // Still open long after Save: give up rather than hang.
+        if (late) {
+            KillTimer(saveAs, timer);
+            PressButton(saveAs, IDCANCEL);
+        }
+        return;
+    }
+    HWND area = ChildArea(saveAs);
+    std::wstring size = area ? ControlText(area, SizeReadout) : L"";
+    if (!area || ((size.empty() || size[0] == L'+') && !late))
+        return;
+    Copying->countText = ControlText(area, FileCountReadout);
+    Copying->sizeText = size;
+    CheckDlgButton(area, SavePlaylistBox, BST_CHECKED);
+    SetDlgItemTextW(saveAs, FileNameCombo, Copying->fileName.c_str());
+    PressButton(saveAs, IDOK);
+    Copying->pressed = true;
+    Copying->deadline = GetTickCount() + 5000;
+}
+
+TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
+{
+    ASSERT_EQ(Start(), 0);
+    std::wstring music = folder + L"music\\", target = folder + L"target\\";
+    CreateFolders(music);
+    CreateFolders(target);
+    WriteBytes(music + L"a.mp3", "first");
+    WriteBytes(music + L"b.mp3", "second");
+    host->playlist = {{music + L"a.mp3", L"A", 61}, {music + L"b.mp3", L"B", 62}};
+    MenuCopy copy = {target + L"ignored.name", L"", L"", GetTickCount() + 15000, false};
+    Copying = &copy;
+    watcher.handler = [](HWND saveAs) {
+        SetTimer(saveAs, 1, 20, PickTarget);
+        return true;
+    };
+    host->commandResult = PreviousResult;
+
+    EXPECT_EQ(SendToHost(WM_COMMAND, Command), PreviousResult);
+
+    Copying = nullptr;
+    ASSERT_TRUE(copy.pressed);
+    EXPECT_EQ(copy.countText, L"2");
+    EXPECT_EQ(copy.sizeText, L"0.0 MiB");
+    EXPECT_FALSE(host->playing);
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.mp3", L"playlist.m3u"}));
+    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "first");
+    EXPECT_EQ(ReadBytes(target + L"2_b.mp3"), "second");
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
+              "#EXTM3U\r\n#EXTINF:61,A\r\n1_a.mp3\r\n#EXTINF:62,B\r\n2_b.mp3\r\n");
+    EXPECT_EQ(ReadBytes(SettingsFile()), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
+                                         "NumberFilenames=1\r\nUsePlaylistTitle=0\r\n"
+                                         "IncludeDirectory=0\r\n");
+    // The host's own procedure saw the command after the copy was over.
+    ASSERT_FALSE(CommandsSeen().empty());
+    EXPECT_EQ(CommandsSeen().back().wParam, Command);
 }
 
 }  // namespace
