@@ -111,6 +111,8 @@ struct NamingCase {
     std::vector<std::wstring> copies;  // in playlist order
 };
 
+void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
+
 class CopyNaming : public CopyRun, public ::testing::WithParamInterface<NamingCase> {};
 
 TEST_P(CopyNaming, CopiesCarryTheSourcesBytesUnderTheirNames)

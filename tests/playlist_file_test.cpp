@@ -90,6 +90,8 @@ struct EntryCase {
     std::wstring expected;  // converted in the case's code page
 };
 
+void PrintTo(const EntryCase& c, std::ostream* out) { *out << c.name; }
+
 class PlaylistEntries : public PlaylistFile, public ::testing::WithParamInterface<EntryCase> {};
 
 TEST_P(PlaylistEntries, TwoLinesPerEntry)
