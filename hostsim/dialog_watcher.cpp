@@ -17,10 +17,12 @@ static std::wstring WindowText(HWND window)
 
 static bool HasIcon(HWND dialog)
 {
-    // Message boxes show their icon in a static control with SS_ICON.
+    // Message boxes show their icon in a static control with SS_ICON, and hide that control
+    // when they have none. The box itself is not visible yet when it is activated, so the
+    // control's own style is what tells.
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         LONG style = GetWindowLongW(child, GWL_STYLE);
-        if ((style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+        if ((style & SS_TYPEMASK) == SS_ICON && (style & WS_VISIBLE) &&
             SendMessageW(child, STM_GETICON, 0, 0))
             return true;
     }

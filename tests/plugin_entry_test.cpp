@@ -1,0 +1,485 @@
+#include <gtest/gtest.h>
+#include <string.h>
+#include "resources/resource_ids.h"
+#include "support/product_fixture.h"
+
+namespace {
+
+const char HostTooOldText[] =
+    "This plug-in requires Winamp v5.53 and up for it to work.\t\n"
+    "Please upgrade your Winamp client to be able to use this.";
+const UINT Anchor = 40347;
+const LRESULT PreviousResult = 77;
+
+class PluginEntry : public ProductFixture {
+protected:
+    WNDPROC HostProcedure() const { return (WNDPROC)GetWindowLongPtrW(host->window, GWLP_WNDPROC); }
+
+    // Messages the host's own procedure received, other than its requests.
+    std::vector<SimMessage> CommandsSeen() const
+    {
+        std::vector<SimMessage> seen;
+        for (const SimMessage& message : host->log)
+            if (message.message != WM_USER)
+                seen.push_back(message);
+        return seen;
+    }
+};
+
+struct MenuItem {
+    UINT type;
+    UINT id;
+    ULONG_PTR data;
+    std::wstring text;
+};
+
+MenuItem ReadMenuItem(HMENU menu, int position)
+{
+    wchar_t text[128] = {};
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = 128;
+    GetMenuItemInfoW(menu, (UINT)position, TRUE, &info);
+    return {info.fType, info.wID, info.dwItemData, text};
+}
+
+// --- Refusals ------------------------------------------------------------------------------
+
+
+class RefusedHostVersion : public PluginEntry,
+                           public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(RefusedHostVersion, ShowsOneInformationBoxAndAsksNothingMore)
+{
+    host->version = GetParam();
+    WNDPROC before = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+
+    EXPECT_EQ(Start(), 1);
+
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(Utf8(watcher.boxes[0].text), HostTooOldText);
+    EXPECT_EQ(Utf8(watcher.boxes[0].caption), "Corvelle v1.11");
+    EXPECT_TRUE(watcher.boxes[0].hasIcon);
+    EXPECT_EQ(watcher.boxes[0].owner, host->window);
+    EXPECT_EQ(watcher.boxes[0].buttons, std::set<int>{IDOK});
+    EXPECT_EQ(LoggedRequests(host), std::vector<LPARAM>{HostVersionCode});
+    EXPECT_EQ(HostProcedure(), before);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+}
+
+INSTANTIATE_TEST_SUITE_P(BelowFiveFiftyThree, RefusedHostVersion,
+                         ::testing::Values(0x5052u, 0u, 0x5000u));
+
+class RefusedRegistry : public PluginEntry, public ::testing::WithParamInterface<SimRegistry> {};
+
+TEST_P(RefusedRegistry, RefusesSilentlyAndTouchesNothing)
+{
+    host->registry = GetParam();
+    WNDPROC before = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+
+    EXPECT_EQ(Start(), 1);
+
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(LoggedRequests(host), (std::vector<LPARAM>{HostVersionCode, ServiceRegistryCode}));
+    EXPECT_EQ(HostProcedure(), before);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+}
+
+INSTANTIATE_TEST_SUITE_P(ZeroOrOne, RefusedRegistry,
+                         ::testing::Values(SimRegistry::Zero, SimRegistry::One));
+
+// --- A successful start ----------------------------------------------------------------------
+
+TEST_F(PluginEntry, RecordIsTheSameOnEveryCall)
+{
+    PluginRecord* first = plugin.getRecord();
+    EXPECT_EQ(plugin.getRecord(), first);
+    EXPECT_EQ(first->headerVersion, 0x10);
+    EXPECT_STREQ(first->description, "Corvelle v1.11");
+    EXPECT_EQ(first->hostWindow, nullptr);
+    EXPECT_EQ(first->moduleInstance, nullptr);
+}
+
+TEST_F(PluginEntry, StartUpAsksTheHostInOrder)
+{
+    host->version = 0x5053;
+    EXPECT_EQ(Start(), 0);
+
+    std::vector<LPARAM> expected = {HostVersionCode,    ServiceRegistryCode,   HostMenuCode,
+                                    PlaylistWindowCode, RegisterCommandIdCode, IniDirectoryCode};
+    EXPECT_EQ(LoggedRequests(host), expected);
+    EXPECT_EQ(host->log[2].wParam, (WPARAM)-1);  // the menu
+    EXPECT_EQ(host->log[3].wParam, 1u);          // the playlist editor window
+    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(host->moduleSeen, plugin.module);
+    EXPECT_TRUE(IsEqualGUID(host->languageGuidSeen, PluginLanguageGuid));
+    EXPECT_NE(HostProcedure(), nullptr);
+}
+
+TEST_F(PluginEntry, DescriptionAndMenuTextComeFromTheLanguagePack)
+{
+    host->language = SimLanguage::Pack;
+    host->languagePack = LanguagePack();
+    ASSERT_NE(host->languagePack, nullptr);
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_STREQ(plugin.record->description, "Kopierer v1.11");
+    EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Dateien kopieren\tAlt+C");
+}
+
+TEST_F(PluginEntry, DescriptionReadsNameAndVersion)
+{
+    ASSERT_EQ(Start(), 0);
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+}
+
+// --- Menu placement ---------------------------------------------------------------------------
+
+struct PlacementCase {
+    const char* name;
+    std::vector<UINT> before;
+    size_t commandAt;
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.name; }
+
+class MenuPlacement : public PluginEntry, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(MenuPlacement, CommandGoesAboveTheLastItemsWithItsSeparatorBelow)
+{
+    const PlacementCase& c = GetParam();
+    SetHostMenuItems(host, c.before);
+    ASSERT_EQ(Start(), 0);
+
+    std::vector<UINT> expected = c.before;
+    expected.insert(expected.begin() + (long)c.commandAt, {(UINT)host->nextCommandId - 1, 0});
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), expected);
+}
+
+const std::vector<UINT> Twelve = {40001, 40002, 0, 40040, 40041, 40042, 0, 40012, 40013, Anchor, 0, 40101};
+const std::vector<UINT> TwelveNoAnchor = {40001, 40002, 0, 40040, 40041, 40042, 0, 40012, 40013, 40014, 0, 40101};
+
+INSTANTIATE_TEST_SUITE_P(
+    Menus, MenuPlacement,
+    ::testing::Values(PlacementCase{"anchor three from the end", Twelve, 9},
+                      PlacementCase{"no anchor", TwelveNoAnchor, 8},
+                      PlacementCase{"anchor elsewhere", {Anchor, 1, 2, 3, 4, 5}, 2},
+                      PlacementCase{"three items, anchor first", {Anchor, 40002, 40003}, 0},
+                      PlacementCase{"short menu", {40001, 40002}, 0},
+                      PlacementCase{"empty menu", {}, 0}),
+    [](const ::testing::TestParamInfo<PlacementCase>& info) {
+        std::string name = info.param.name;
+        for (char& c : name)
+            if (!isalnum((unsigned char)c))
+                c = '_';
+        return name;
+    });
+
+TEST_F(PluginEntry, CommandItemAndSeparatorCarryTheirTextIdAndNoData)
+{
+    ASSERT_EQ(Start(), 0);
+    HMENU menu = HostFirstSubmenu(host);
+
+    MenuItem command = ReadMenuItem(menu, 9);
+    EXPECT_EQ(command.type, (UINT)MFT_STRING);
+    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.data, 0u);
+    EXPECT_EQ(Utf8(command.text), "Copy playlist files\tAlt+C");
+
+    MenuItem separator = ReadMenuItem(menu, 10);
+    EXPECT_EQ(separator.type, (UINT)MFT_SEPARATOR);
+    EXPECT_EQ(separator.id, 0u);
+    EXPECT_EQ(separator.data, 0u);
+}
+
+// --- Shortcuts ----------------------------------------------------------------------------------
+
+TEST_F(PluginEntry, RegistersAltCAndAltRForThePlaylistEditor)
+{
+    host->nextCommandId = 0x1A000;  // only the low 16 bits fit an accelerator
+    ASSERT_EQ(Start(), 0);
+
+    ASSERT_EQ(host->shortcuts.size(), 1u);
+    const SimShortcutRegistration& registered = host->shortcuts[0];
+    EXPECT_EQ(registered.window, host->playlistEditor);
+    EXPECT_EQ(registered.count, 2);
+    EXPECT_EQ(registered.mode, 1);
+    ASSERT_EQ(registered.entries.size(), 2u);
+    const WORD keys[] = {'C', 'R'};
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(registered.entries[i].fVirt & 0x7F, FALT | FVIRTKEY) << i;
+        EXPECT_EQ(registered.entries[i].key, keys[i]) << i;
+        EXPECT_EQ(registered.entries[i].cmd, 0xA000) << i;
+    }
+}
+
+HACCEL WINAPI RefuseAcceleratorTable(ACCEL*, int) { return nullptr; }
+
+TEST_F(PluginEntry, WithoutAnAcceleratorTableStartsWithoutShortcuts)
+{
+    ASSERT_NE(ReplaceImport(plugin.module, "USER32.dll", "CreateAcceleratorTableW",
+                            (void*)RefuseAcceleratorTable),
+              nullptr);
+    WNDPROC before = HostProcedure();
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_NE(HostProcedure(), before);
+}
+
+// A registry that lacks a service: nothing is called through a missing object.
+TEST_F(PluginEntry, WithoutApplicationServiceStartsWithoutShortcuts)
+{
+    host->offersApplicationService = false;
+    WNDPROC before = HostProcedure();
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_TRUE(host->shortcuts.empty());
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_NE(HostProcedure(), before);
+}
+
+TEST_F(PluginEntry, WithoutLanguageServiceStartsWithoutTexts)
+{
+    host->offersLanguageService = false;
+    ASSERT_EQ(Start(), 0);
+
+    EXPECT_EQ(host->moduleSeen, nullptr);  // language support never started
+    EXPECT_STREQ(plugin.record->description, "");
+    MenuItem command = ReadMenuItem(HostFirstSubmenu(host), 9);
+    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.text, L"");
+    EXPECT_EQ(host->shortcuts.size(), 1u);
+}
+
+TEST_F(PluginEntry, UnhandledLanguageStartStillStarts)
+{
+    host->language = SimLanguage::Unhandled;
+    ASSERT_EQ(Start(), 0);
+    EXPECT_EQ(host->moduleSeen, plugin.module);
+    // Strings then come from the module itself.
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+    EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Copy playlist files\tAlt+C");
+}
+
+
+// --- Routing the command ------------------------------------------------------------------------
+
+struct Routed {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    bool opensDialog;
+    bool reachesHost;
+};
+
+void PrintTo(const Routed& c, std::ostream* out) { *out << c.name; }
+
+// The host hands out 40960 (0xA000), whose low four bits are clear.
+const WPARAM Command = 40960;
+
+class RoutedEntry : public PluginEntry {
+protected:
+    void StartRouted()
+    {
+        ASSERT_EQ(Start(), 0);
+        host->log.clear();
+        host->commandResult = PreviousResult;
+        watcher.defaultAnswer = IDCANCEL;
+        // When the host's own procedure gets the message, has the dialog come and gone?
+        host->onMessage = [this](HostSimulator&, const SimMessage& message) {
+            if (message.message != WM_USER)
+                dialogsBeforeHost.push_back(watcher.boxes.size());
+        };
+    }
+
+    std::vector<size_t> dialogsBeforeHost;
+};
+
+class Routing : public RoutedEntry, public ::testing::WithParamInterface<Routed> {};
+
+TEST_P(Routing, OpensTheDialogOnlyForItsCommand)
+{
+    const Routed& c = GetParam();
+    StartRouted();
+
+    LRESULT result = SendToHost(c.message, c.wParam);
+
+    ASSERT_EQ(watcher.boxes.size(), c.opensDialog ? 1u : 0u);
+    if (c.opensDialog) {
+        EXPECT_EQ(Utf8(watcher.boxes[0].caption), "Select location to save files to...");
+        EXPECT_EQ(watcher.boxes[0].owner, host->window);
+    }
+    if (c.reachesHost) {
+        EXPECT_EQ(result, PreviousResult);
+        ASSERT_EQ(CommandsSeen().size(), 1u);
+        EXPECT_EQ(CommandsSeen()[0].message, c.message);
+        EXPECT_EQ(CommandsSeen()[0].wParam, c.wParam);
+        EXPECT_EQ(dialogsBeforeHost, std::vector<size_t>{watcher.boxes.size()});
+    } else {
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(CommandsSeen().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Routing,
+    ::testing::Values(
+        Routed{"menu_command", WM_COMMAND, Command, true, true},
+        Routed{"shortcut", WM_COMMAND, MAKEWPARAM(Command, 1), true, true},
+        Routed{"system_menu", WM_SYSCOMMAND, Command, true, false},
+        Routed{"system_menu_with_flags", WM_SYSCOMMAND, Command | 0xF, true, false},
+        Routed{"other_command", WM_COMMAND, 40001, false, true},
+        Routed{"neighbour_command", WM_COMMAND, Command + 1, false, true},
+        Routed{"other_system_command", WM_SYSCOMMAND, SC_RESTORE, false, true},
+        Routed{"system_command_above", WM_SYSCOMMAND, Command + 0x10, false, true}),
+    [](const ::testing::TestParamInfo<Routed>& info) { return std::string(info.param.name); });
+
+// Both tests compare with the whole identifier, not just the bits a message can carry.
+struct IdCase {
+    const char* name;
+    int commandId;
+    UINT message;
+    WPARAM wParam;
+};
+
+void PrintTo(const IdCase& c, std::ostream* out) { *out << c.name; }
+
+class UnmatchedId : public RoutedEntry, public ::testing::WithParamInterface<IdCase> {};
+
+TEST_P(UnmatchedId, ReachesTheHostUntouched)
+{
+    const IdCase& c = GetParam();
+    host->nextCommandId = c.commandId;
+    StartRouted();
+
+    EXPECT_EQ(SendToHost(c.message, c.wParam), PreviousResult);
+
+    EXPECT_TRUE(watcher.boxes.empty());
+    ASSERT_EQ(CommandsSeen().size(), 1u);
+    EXPECT_EQ(CommandsSeen()[0].wParam, c.wParam);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Identifiers, UnmatchedId,
+    ::testing::Values(IdCase{"low_bits_set_never_a_system_command", 40961, WM_SYSCOMMAND, 40961},
+                      IdCase{"low_bits_set_cleared", 40961, WM_SYSCOMMAND, 40960},
+                      IdCase{"above_16_bits_command", 0x1A000, WM_COMMAND, 0xA000},
+                      IdCase{"above_16_bits_system_command", 0x1A000, WM_SYSCOMMAND, 0xA000}),
+    [](const ::testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PluginEntry, ShutDownLeavesEverythingInPlace)
+{
+    ASSERT_EQ(Start(), 0);
+    WNDPROC installed = HostProcedure();
+    std::vector<UINT> menu = MenuIds(HostFirstSubmenu(host));
+    size_t requests = host->log.size();
+    watcher.defaultAnswer = IDCANCEL;
+
+    plugin.record->shutDown();
+
+    EXPECT_EQ(HostProcedure(), installed);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host)), menu);
+    EXPECT_EQ(host->log.size(), requests);
+    SendToHost(WM_COMMAND, Command);
+    EXPECT_EQ(watcher.boxes.size(), 1u);
+}
+
+// --- A whole copy from the menu ---------------------------------------------------------------
+
+const int FileNameCombo = 0x47C;  // cmb13 of the system's Save As window
+
+// The user's part in the Save As window, played from its own modal loop: wait for the final
+// total, tick "Create playlist", name a file in the target folder and press Save.
+struct MenuCopy {
+    std::wstring fileName;
+    std::wstring countText, sizeText;
+    DWORD deadline;
+    bool pressed;
+};
+MenuCopy* Copying = nullptr;
+
+std::wstring ControlText(HWND dialog, int control)
+{
+    wchar_t text[300] = {};
+    GetDlgItemTextW(dialog, control, text, 300);
+    return text;
+}
+
+HWND ChildArea(HWND saveAs)
+{
+    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, FileCountReadout))
+            return child;
+    return nullptr;
+}
+
+void CALLBACK PickTarget(HWND saveAs, UINT, UINT_PTR timer, DWORD)
+{
+    bool late = (LONG)(GetTickCount() - Copying->deadline) > 0;
+    if (Copying->pressed) {
+        // Still open long after Save: give up rather than hang.
+        if (late) {
+            KillTimer(saveAs, timer);
+            PressButton(saveAs, IDCANCEL);
+        }
+        return;
+    }
+    HWND area = ChildArea(saveAs);
+    std::wstring size = area ? ControlText(area, SizeReadout) : L"";
+    if (!area || ((size.empty() || size[0] == L'+') && !late))
+        return;
+    Copying->countText = ControlText(area, FileCountReadout);
+    Copying->sizeText = size;
+    CheckDlgButton(area, SavePlaylistBox, BST_CHECKED);
+    SetDlgItemTextW(saveAs, FileNameCombo, Copying->fileName.c_str());
+    PressButton(saveAs, IDOK);
+    Copying->pressed = true;
+    Copying->deadline = GetTickCount() + 5000;
+}
+
+TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
+{
+    ASSERT_EQ(Start(), 0);
+    std::wstring music = folder + L"music\\", target = folder + L"target\\";
+    CreateFolders(music);
+    CreateFolders(target);
+    WriteBytes(music + L"a.mp3", "first");
+    WriteBytes(music + L"b.mp3", "second");
+    host->playlist = {{music + L"a.mp3", L"A", 61}, {music + L"b.mp3", L"B", 62}};
+    MenuCopy copy = {target + L"ignored.name", L"", L"", GetTickCount() + 15000, false};
+    Copying = &copy;
+    watcher.handler = [](HWND saveAs) {
+        SetTimer(saveAs, 1, 20, PickTarget);
+        return true;
+    };
+    host->commandResult = PreviousResult;
+
+    EXPECT_EQ(SendToHost(WM_COMMAND, Command), PreviousResult);
+
+    Copying = nullptr;
+    ASSERT_TRUE(copy.pressed);
+    EXPECT_EQ(copy.countText, L"2");
+    EXPECT_EQ(copy.sizeText, L"0.0 MiB");
+    EXPECT_FALSE(host->playing);
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.mp3", L"playlist.m3u"}));
+    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "first");
+    EXPECT_EQ(ReadBytes(target + L"2_b.mp3"), "second");
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
+              "#EXTM3U\r\n#EXTINF:61,A\r\n1_a.mp3\r\n#EXTINF:62,B\r\n2_b.mp3\r\n");
+    EXPECT_EQ(ReadBytes(SettingsFile()), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
+                                         "NumberFilenames=1\r\nUsePlaylistTitle=0\r\n"
+                                         "IncludeDirectory=0\r\n");
+    // The host's own procedure saw the command after the copy was over.
+    ASSERT_FALSE(CommandsSeen().empty());
+    EXPECT_EQ(CommandsSeen().back().wParam, Command);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include "support/product_fixture.h"
+
+std::wstring ProductPath()
+{
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring path = program;
+    path.resize(path.find_last_of(L'\\') + 1);
+    for (const char* at = CORVELLE_PRODUCT_FROM_TESTS; *at; ++at)
+        path += *at == '/' ? L'\\' : (wchar_t)*at;
+    return path;
+}
+
+std::vector<UINT> MenuIds(HMENU menu)
+{
+    std::vector<UINT> ids;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        ids.push_back(GetMenuItemID(menu, i));
+    return ids;
+}
+
+void ProductFixture::SetUp()
+{
+    PluginFixture::SetUp();
+    // The host's settings folder is the test's own, so the settings file lands there.
+    host->iniDirectory = Utf8(folder.substr(0, folder.size() - 1));
+    CreateFolders(folder + L"Plugins");
+    ASSERT_TRUE(LoadPlugin(ProductPath(), &plugin)) << Utf8(ProductPath());
+    StartWatchingDialogs(&watcher);
+}
+
+void ProductFixture::TearDown()
+{
+    StopWatchingDialogs(&watcher);
+    // The host window goes first: it may still be subclassed by the module.
+    PluginFixture::TearDown();
+    UnloadPlugin(&plugin);
+}
+
+LRESULT ProductFixture::SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageW(host->window, message, wParam, lParam);
+}

@@ -1,0 +1,29 @@
+// The real gen_corvelle.dll loaded into the simulated host, with a watcher answering every
+// box and dialog it opens. The DLL keeps its own module state, apart from the test
+// program's copy; each test gets a freshly loaded one.
+#pragma once
+#include <string>
+#include "hostsim/dialog_watcher.h"
+#include "hostsim/plugin_loader.h"
+#include "support/plugin_fixture.h"
+
+class ProductFixture : public PluginFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The player's start: the record filled in and startUp called.
+    int Start() { return StartPlugin(host, &plugin); }
+    // Sends a message to the host main window, through whatever procedure it has now.
+    LRESULT SendToHost(UINT message, WPARAM wParam, LPARAM lParam = 0);
+    // The settings file the plug-in uses for a host whose settings folder is `folder`.
+    std::wstring SettingsFile() const { return folder + L"Plugins\\plugin.ini"; }
+
+    LoadedPlugin plugin;
+    DialogWatcher watcher;
+};
+
+// The x86_64 gen_corvelle.dll of this build.
+std::wstring ProductPath();
+// The ids of a menu's items by position; separators are 0.
+std::vector<UINT> MenuIds(HMENU menu);
