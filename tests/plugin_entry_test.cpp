@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <string.h>
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
 #include "support/product_fixture.h"
@@ -110,6 +109,7 @@ TEST_F(PluginEntry, RecordIsTheSameOnEveryCall)
 TEST_F(PluginEntry, StartUpAsksTheHostInOrder)
 {
     host->version = 0x5053;
+    WNDPROC before = HostProcedure();
     EXPECT_EQ(Start(), 0);
 
     std::vector<LPARAM> expected = {HostVersionCode,    ServiceRegistryCode,   HostMenuCode,
@@ -120,7 +120,8 @@ TEST_F(PluginEntry, StartUpAsksTheHostInOrder)
     EXPECT_TRUE(watcher.boxes.empty());
     EXPECT_EQ(host->moduleSeen, plugin.module);
     EXPECT_TRUE(IsEqualGUID(host->languageGuidSeen, PluginLanguageGuid));
-    EXPECT_NE(HostProcedure(), nullptr);
+    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
+    EXPECT_NE(HostProcedure(), before);
 }
 
 TEST_F(PluginEntry, DescriptionAndMenuTextComeFromTheLanguagePack)
@@ -132,12 +133,6 @@ TEST_F(PluginEntry, DescriptionAndMenuTextComeFromTheLanguagePack)
 
     EXPECT_STREQ(plugin.record->description, "Kopierer v1.11");
     EXPECT_EQ(Utf8(ReadMenuItem(HostFirstSubmenu(host), 9).text), "Dateien kopieren\tAlt+C");
-}
-
-TEST_F(PluginEntry, DescriptionReadsNameAndVersion)
-{
-    ASSERT_EQ(Start(), 0);
-    EXPECT_STREQ(plugin.record->description, "Corvelle v1.11");
 }
 
 // --- Menu placement ---------------------------------------------------------------------------
