@@ -2,114 +2,13 @@
 #include "dialog/copy_dialog.h"
 #include "dialog/size_counter.h"
 #include "hostsim/dialog_watcher.h"
+#include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 #include "support/plugin_fixture.h"
 #include "text/format_bounded.h"
 
 namespace {
-
-// Controls of the system's Save As window.
-const int FileNameCombo = 0x47C;  // cmb13
-const int FileTypeCombo = 0x470;  // cmb1
-const int OptionBoxOrder[] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
-                              UsePlaylistTitleBox, IncludeDirectoryBox};
-
-// What the test does in the open dialog, the way a user would, and what it saw there.
-struct DialogRun {
-    bool waitForFinalTotal = true;
-    std::vector<int> toggles;   // check boxes to click
-    std::wstring fileName;      // typed into the file-name box; empty: left as it is
-    int button = IDCANCEL;
-
-    HWND saveAs = nullptr;
-    bool pressed = false;
-    bool refused = false;       // Save was pressed but the dialog stayed open
-    DWORD deadline = 0;
-    std::wstring title, fileNameShown, countText, sizeText, firstLabel;
-    std::vector<UINT> checks;   // in the order of OptionBoxOrder
-    std::vector<std::wstring> fileTypes;
-    RECT frame = {};
-};
-
-DialogRun* Running = nullptr;
-
-std::wstring ItemText(HWND dialog, int control)
-{
-    wchar_t text[300] = {};
-    GetDlgItemTextW(dialog, control, text, 300);
-    return text;
-}
-
-std::wstring Text(HWND window)
-{
-    wchar_t text[300] = {};
-    GetWindowTextW(window, text, 300);
-    return text;
-}
-
-// The child area made from template 102.
-HWND FindArea(HWND saveAs)
-{
-    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgItem(child, FileCountReadout))
-            return child;
-    return nullptr;
-}
-
-void Observe(DialogRun& run, HWND area)
-{
-    run.title = Text(run.saveAs);
-    run.fileNameShown = ItemText(run.saveAs, FileNameCombo);
-    run.countText = ItemText(area, FileCountReadout);
-    run.sizeText = ItemText(area, SizeReadout);
-    run.firstLabel = Text(GetWindow(area, GW_CHILD));
-    for (int box : OptionBoxOrder)
-        run.checks.push_back(IsDlgButtonChecked(area, box));
-    HWND types = GetDlgItem(run.saveAs, FileTypeCombo);
-    int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[300] = {};
-        SendMessageW(types, CB_GETLBTEXT, i, (LPARAM)text);
-        run.fileTypes.push_back(text);
-    }
-    GetWindowRect(run.saveAs, &run.frame);
-}
-
-void Act(DialogRun& run, HWND area)
-{
-    for (int box : run.toggles)
-        CheckDlgButton(area, box, IsDlgButtonChecked(area, box) ? BST_UNCHECKED : BST_CHECKED);
-    if (!run.fileName.empty())
-        SetDlgItemTextW(run.saveAs, FileNameCombo, run.fileName.c_str());
-    PressButton(run.saveAs, run.button);
-    run.pressed = true;
-    run.deadline = GetTickCount() + 3000;
-}
-
-// Runs in the dialog's own modal loop, so the size counter's host requests keep being
-// answered while the test waits for the final total.
-void CALLBACK StepDialog(HWND saveAs, UINT, UINT_PTR timer, DWORD)
-{
-    DialogRun& run = *Running;
-    bool late = (LONG)(GetTickCount() - run.deadline) > 0;
-    if (run.pressed) {
-        // Still open long after Save: the system refused the path.
-        if (late) {
-            run.refused = true;
-            KillTimer(saveAs, timer);
-            PressButton(saveAs, IDCANCEL);
-        }
-        return;
-    }
-    HWND area = FindArea(saveAs);
-    std::wstring size = area ? ItemText(area, SizeReadout) : L"";
-    bool finalTotal = !size.empty() && size[0] != L'+';
-    if (!area || (run.waitForFinalTotal && !finalTotal && !late))
-        return;
-    Observe(run, area);
-    Act(run, area);
-}
 
 class CopyDialogTest : public PluginFixture {
 protected:
@@ -124,23 +23,14 @@ protected:
     }
 
     // Opens the dialog as the copy command would and plays `run` in it.
-    void Open(DialogRun& run)
+    void Open(SaveAsRun& run)
     {
-        Running = &run;
         DialogWatcher watcher;
-        watcher.handler = [&run](HWND dialog) {
-            if (run.saveAs)
-                return false;  // the shell's own boxes get the default answer
-            run.saveAs = dialog;
-            run.deadline = GetTickCount() + 15000;
-            SetTimer(dialog, 1, 20, StepDialog);
-            return true;
-        };
+        watcher.handler = DriveSaveAs(&run);  // the shell's own boxes get the default answer
         StartWatchingDialogs(&watcher);
         ShowCopyDialog();
         StopWatchingDialogs(&watcher);
         boxes = watcher.boxes;
-        Running = nullptr;
         ASSERT_NE(run.saveAs, nullptr) << "no dialog was shown";
         ASSERT_FALSE(run.refused);
     }
@@ -170,7 +60,7 @@ TEST_F(CopyDialogTest, CountReadoutHasOneSeparatorAboveAThousand)
     for (const Case& c : cases) {
         SetPlaylist(std::vector<SimEntry>((size_t)c.entries, SimEntry{L"C:\\none\\x.mp3", L"x", 1}));
         State.PlaylistCount = -1;
-        DialogRun run;
+        SaveAsRun run;
         run.waitForFinalTotal = c.entries <= 1000;
         Open(run);
         EXPECT_EQ(run.countText, c.text) << c.entries;
@@ -184,7 +74,7 @@ TEST_F(CopyDialogTest, CountReadoutHasOneSeparatorAboveAThousand)
 TEST_F(CopyDialogTest, ClosingDuringTheCountEndsTheCounterEarly)
 {
     SetPlaylist(std::vector<SimEntry>(12345, SimEntry{L"C:\\none\\x.mp3", L"x", 1}));
-    DialogRun run;
+    SaveAsRun run;
     run.waitForFinalTotal = false;
     Open(run);
     // The counter goes on to its next progress point, finds the dialog gone and ends.
@@ -202,7 +92,7 @@ TEST_F(CopyDialogTest, SizeReadoutShowsTheFinalTotal)
     WriteBytes(folder + L"a.mp3", std::string(700 * 1024, 'a'));
     WriteBytes(folder + L"b.mp3", std::string(500 * 1024, 'b'));
     SetPlaylist({{folder + L"a.mp3", L"a", 1}, {folder + L"b.mp3", L"b", 1}, {L"", L"", 1}});
-    DialogRun run;
+    SaveAsRun run;
     Open(run);
     EXPECT_EQ(run.sizeText, L"1.2 MiB");  // 1200 KiB
     EXPECT_EQ(run.countText, L"3");
@@ -234,7 +124,7 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
         DeleteFileW(settingsFile.c_str());
         if (c.file)
             WriteBytes(settingsFile, c.file);
-        DialogRun run;
+        SaveAsRun run;
         Open(run);
         EXPECT_EQ(run.checks, c.checks);
         // The cancelled dialog wrote every box back as 0 or 1.
@@ -246,7 +136,7 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
 TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
 {
     SetFilePlaylist({L"a.mp3", L"b.mp3"});
-    DialogRun run;
+    SaveAsRun run;
     run.toggles = {SavePlaylistBox, NumberFilenamesBox, IncludeDirectoryBox};
     run.fileName = target + L"name.mp3";
     Open(run);
@@ -258,7 +148,7 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
 
     // The next opening shows what was left; after an erase, what is still in memory.
     EraseSavedOptions();
-    DialogRun again;
+    SaveAsRun again;
     Open(again);
     EXPECT_EQ(again.checks, (std::vector<UINT>{1, 0, 0, 0, 1}));
 }
@@ -266,7 +156,7 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
 TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
 {
     SetFilePlaylist({L"a.mp3", L"b.ogg"});
-    DialogRun run;
+    SaveAsRun run;
     run.toggles = {SavePlaylistBox};
     run.fileName = target + L"any name.txt";
     run.button = IDOK;
@@ -281,7 +171,7 @@ TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
 TEST_F(CopyDialogTest, AnEmptyPlaylistStillRunsTheCopy)
 {
     SetPlaylist({});
-    DialogRun run;
+    SaveAsRun run;
     run.toggles = {SavePlaylistBox};
     run.fileName = target + L"x";
     run.button = IDOK;
@@ -294,7 +184,7 @@ TEST_F(CopyDialogTest, AnEmptyPlaylistStillRunsTheCopy)
 
 TEST_F(CopyDialogTest, TheSaveAsWindowIsCentredOnTheScreen)
 {
-    DialogRun run;
+    SaveAsRun run;
     Open(run);
     int width = run.frame.right - run.frame.left, height = run.frame.bottom - run.frame.top;
     EXPECT_EQ(run.frame.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
@@ -303,14 +193,14 @@ TEST_F(CopyDialogTest, TheSaveAsWindowIsCentredOnTheScreen)
 
 TEST_F(CopyDialogTest, TextsComeFromTheLanguage)
 {
-    DialogRun own;
+    SaveAsRun own;
     Open(own);
     EXPECT_EQ(own.title, L"Select location to save files to...");
     EXPECT_EQ(own.firstLabel, L"Files to copy:");
     EXPECT_EQ(own.fileTypes, (std::vector<std::wstring>{L"All Files"}));
 
     ASSERT_NE(InstallLanguagePack(), nullptr);
-    DialogRun pack;
+    SaveAsRun pack;
     Open(pack);
     EXPECT_EQ(pack.title, L"Zielordner waehlen...");
     EXPECT_EQ(pack.firstLabel, L"Dateien:");
@@ -321,7 +211,7 @@ TEST_F(CopyDialogTest, TextsComeFromTheLanguage)
 TEST_F(CopyDialogTest, ALongFilterTextIsCutAndStaysOneFileType)
 {
     host->replacedStrings[FilterString] = std::wstring(40, L'F');
-    DialogRun run;
+    SaveAsRun run;
     Open(run);
     EXPECT_EQ(run.fileTypes, (std::vector<std::wstring>{std::wstring(29, L'F')}));
 }
@@ -329,7 +219,7 @@ TEST_F(CopyDialogTest, ALongFilterTextIsCutAndStaysOneFileType)
 TEST_F(CopyDialogTest, MissingTextsLeaveTheSystemDefaults)
 {
     host->unhandledStrings = {SaveAsTitleString, FilterString, IgnoredFileNameString};
-    DialogRun run;
+    SaveAsRun run;
     Open(run);
     EXPECT_EQ(run.fileNameShown, L"");
     EXPECT_TRUE(run.fileTypes.empty());

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
 #include "support/product_fixture.h"
 
@@ -389,57 +390,6 @@ TEST_F(PluginEntry, ShutDownLeavesEverythingInPlace)
 
 // --- A whole copy from the menu ---------------------------------------------------------------
 
-const int FileNameCombo = 0x47C;  // cmb13 of the system's Save As window
-
-// The user's part in the Save As window, played from its own modal loop: wait for the final
-// total, tick "Create playlist", name a file in the target folder and press Save.
-struct MenuCopy {
-    std::wstring fileName;
-    std::wstring countText, sizeText;
-    DWORD deadline;
-    bool pressed;
-};
-MenuCopy* Copying = nullptr;
-
-std::wstring ControlText(HWND dialog, int control)
-{
-    wchar_t text[300] = {};
-    GetDlgItemTextW(dialog, control, text, 300);
-    return text;
-}
-
-HWND ChildArea(HWND saveAs)
-{
-    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgItem(child, FileCountReadout))
-            return child;
-    return nullptr;
-}
-
-void CALLBACK PickTarget(HWND saveAs, UINT, UINT_PTR timer, DWORD)
-{
-    bool late = (LONG)(GetTickCount() - Copying->deadline) > 0;
-    if (Copying->pressed) {
-        // Still open long after Save: give up rather than hang.
-        if (late) {
-            KillTimer(saveAs, timer);
-            PressButton(saveAs, IDCANCEL);
-        }
-        return;
-    }
-    HWND area = ChildArea(saveAs);
-    std::wstring size = area ? ControlText(area, SizeReadout) : L"";
-    if (!area || ((size.empty() || size[0] == L'+') && !late))
-        return;
-    Copying->countText = ControlText(area, FileCountReadout);
-    Copying->sizeText = size;
-    CheckDlgButton(area, SavePlaylistBox, BST_CHECKED);
-    SetDlgItemTextW(saveAs, FileNameCombo, Copying->fileName.c_str());
-    PressButton(saveAs, IDOK);
-    Copying->pressed = true;
-    Copying->deadline = GetTickCount() + 5000;
-}
-
 TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
 {
     ASSERT_EQ(Start(), 0);
@@ -449,18 +399,18 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
     WriteBytes(music + L"a.mp3", "first");
     WriteBytes(music + L"b.mp3", "second");
     host->playlist = {{music + L"a.mp3", L"A", 61}, {music + L"b.mp3", L"B", 62}};
-    MenuCopy copy = {target + L"ignored.name", L"", L"", GetTickCount() + 15000, false};
-    Copying = &copy;
-    watcher.handler = [](HWND saveAs) {
-        SetTimer(saveAs, 1, 20, PickTarget);
-        return true;
-    };
+    // The user ticks "Create playlist", names a file in the target folder and presses Save.
+    SaveAsRun copy;
+    copy.setBoxes[SavePlaylistBox] = true;
+    copy.fileName = target + L"ignored.name";
+    copy.button = IDOK;
+    watcher.handler = DriveSaveAs(&copy);
     host->commandResult = PreviousResult;
 
     EXPECT_EQ(SendToHost(WM_COMMAND, Command), PreviousResult);
 
-    Copying = nullptr;
     ASSERT_TRUE(copy.pressed);
+    ASSERT_FALSE(copy.refused);
     EXPECT_EQ(copy.countText, L"2");
     EXPECT_EQ(copy.sizeText, L"0.0 MiB");
     EXPECT_FALSE(host->playing);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 #include "plugin/plugin_state.h"
 
@@ -31,13 +32,5 @@ protected:
 // The tests' language pack, loaded once from beside the test program.
 HINSTANCE LanguagePack();
 
-// Files on disk.
+// Writes a file, failing the test when it cannot be created.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
-void CreateFolders(const std::wstring& folder);
-// Files below a folder, as paths relative to it, sorted.
-std::vector<std::wstring> ListFiles(const std::wstring& folder);
-// Processes this thread's messages for a while (for posted messages and other threads).
-void PumpMessagesFor(DWORD milliseconds);
-std::string Utf8(const std::wstring& text);

@@ -1,14 +1,9 @@
 #include "support/product_fixture.h"
+#include "hostsim/demo_host.h"
 
 std::wstring ProductPath()
 {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring path = program;
-    path.resize(path.find_last_of(L'\\') + 1);
-    for (const char* at = CORVELLE_PRODUCT_FROM_TESTS; *at; ++at)
-        path += *at == '/' ? L'\\' : (wchar_t)*at;
-    return path;
+    return BesideProgram(CORVELLE_PRODUCT_FROM_TESTS);
 }
 
 std::vector<UINT> MenuIds(HMENU menu)

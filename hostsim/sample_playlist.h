@@ -1,0 +1,14 @@
+// A small music collection made on disk for the demo and the screenshots, and its playlist:
+// files in nested folders, titles with characters that file names may not hold and with
+// Greek and Japanese text, and one entry whose file is missing.
+#pragma once
+#include <string>
+#include <vector>
+#include "hostsim/host_simulator.h"
+
+// Makes the files below `folder` (with its closing backslash) and returns the playlist.
+// Every present file has contents of its own, so that a copy can be recognised.
+std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder);
+
+// `count` entries that go round the present entries of `sample` again and again.
+std::vector<SimEntry> RepeatPresentEntries(const std::vector<SimEntry>& sample, size_t count);

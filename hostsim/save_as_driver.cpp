@@ -1,0 +1,107 @@
+#include "hostsim/save_as_driver.h"
+#include "resources/resource_ids.h"
+
+const int CopyOptionBoxes[5] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
+                                UsePlaylistTitleBox, IncludeDirectoryBox};
+
+static const wchar_t RunProperty[] = L"CorvelleSaveAsRun";
+static const UINT_PTR StepTimer = 0xC0;
+static const UINT StepMilliseconds = 20;
+static const DWORD CloseMilliseconds = 5000;
+
+std::wstring WindowTextOf(HWND window)
+{
+    wchar_t text[300] = {};
+    GetWindowTextW(window, text, 300);
+    return text;
+}
+
+std::wstring ControlText(HWND dialog, int control)
+{
+    return WindowTextOf(GetDlgItem(dialog, control));
+}
+
+HWND FindCopyDialogArea(HWND saveAs)
+{
+    for (HWND child = GetWindow(saveAs, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, FileCountReadout))
+            return child;
+    return nullptr;
+}
+
+bool ShowsFinalTotal(HWND area)
+{
+    std::wstring size = ControlText(area, SizeReadout);
+    return !size.empty() && size[0] != L'+';
+}
+
+static void Observe(SaveAsRun& run, HWND area)
+{
+    run.title = WindowTextOf(run.saveAs);
+    run.fileNameShown = ControlText(run.saveAs, SaveAsFileNameCombo);
+    run.countText = ControlText(area, FileCountReadout);
+    run.sizeText = ControlText(area, SizeReadout);
+    run.firstLabel = WindowTextOf(GetWindow(area, GW_CHILD));
+    for (int box : CopyOptionBoxes)
+        run.checks.push_back(IsDlgButtonChecked(area, box));
+    HWND types = GetDlgItem(run.saveAs, SaveAsFileTypeCombo);
+    int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[300] = {};
+        SendMessageW(types, CB_GETLBTEXT, i, (LPARAM)text);
+        run.fileTypes.push_back(text);
+    }
+    GetWindowRect(run.saveAs, &run.frame);
+}
+
+static void Act(SaveAsRun& run, HWND area)
+{
+    for (int box : run.toggles)
+        CheckDlgButton(area, box, IsDlgButtonChecked(area, box) ? BST_UNCHECKED : BST_CHECKED);
+    for (const auto& box : run.setBoxes)
+        CheckDlgButton(area, box.first, box.second ? BST_CHECKED : BST_UNCHECKED);
+    if (!run.fileName.empty())
+        SetDlgItemTextW(run.saveAs, SaveAsFileNameCombo, run.fileName.c_str());
+    PressButton(run.saveAs, run.button);
+    run.pressed = true;
+    run.deadline = GetTickCount() + CloseMilliseconds;
+}
+
+static void CALLBACK Step(HWND saveAs, UINT, UINT_PTR timer, DWORD)
+{
+    SaveAsRun* run = (SaveAsRun*)GetPropW(saveAs, RunProperty);
+    if (!run)
+        return;
+    bool late = (LONG)(GetTickCount() - run->deadline) > 0;
+    if (run->pressed) {
+        // Still open long after the button: the system refused the path. Give up rather
+        // than hang.
+        if (late) {
+            run->refused = true;
+            KillTimer(saveAs, timer);
+            RemovePropW(saveAs, RunProperty);
+            PressButton(saveAs, IDCANCEL);
+        }
+        return;
+    }
+    HWND area = FindCopyDialogArea(saveAs);
+    if (area && run->onStep)
+        run->onStep(saveAs, area);
+    if (!area || (run->waitForFinalTotal && !ShowsFinalTotal(area) && !late))
+        return;
+    Observe(*run, area);
+    Act(*run, area);
+}
+
+DialogHandler DriveSaveAs(SaveAsRun* run)
+{
+    return [run](HWND dialog) {
+        if (run->saveAs)
+            return false;
+        run->saveAs = dialog;
+        run->deadline = GetTickCount() + run->patience;
+        SetPropW(dialog, RunProperty, run);
+        SetTimer(dialog, StepTimer, StepMilliseconds, Step);
+        return true;
+    };
+}

@@ -1,0 +1,53 @@
+// Plays a user's part in the copy dialog, the system Save As window with the plug-in's child
+// area: it waits for the size read-out's final total, reads what the window shows, sets the
+// option boxes, types a file name and presses a button. It runs on a timer inside the
+// dialog's own modal loop, so the size counter's host requests keep being answered while it
+// waits.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+#include "hostsim/dialog_watcher.h"
+
+// Controls of the system's Save As window.
+const int SaveAsFileNameCombo = 0x47C;  // cmb13
+const int SaveAsFileTypeCombo = 0x470;  // cmb1
+
+struct SaveAsRun {
+    // What the user does.
+    bool waitForFinalTotal = true;
+    std::vector<int> toggles;         // check boxes to click
+    std::map<int, bool> setBoxes;     // check boxes to put in a state, after the toggles
+    std::wstring fileName;            // typed into the file-name box; empty: left as it is
+    int button = IDCANCEL;
+    DWORD patience = 15000;           // how long to wait for the final total, in ms
+    // Called on every step before the user acts (a screenshot of the count, for example).
+    std::function<void(HWND saveAs, HWND area)> onStep;
+
+    // What the user saw, just before acting.
+    HWND saveAs = nullptr;
+    bool pressed = false;
+    bool refused = false;             // the button was pressed but the window stayed open
+    DWORD deadline = 0;
+    std::wstring title, fileNameShown, countText, sizeText, firstLabel;
+    std::vector<UINT> checks;         // in the order of CopyOptionBoxes
+    std::vector<std::wstring> fileTypes;
+    RECT frame = {};
+};
+
+// The five option boxes in the order of the options.
+extern const int CopyOptionBoxes[5];
+
+// A handler for a DialogWatcher: the first dialog it sees is taken as the Save As window and
+// played by `run`; it declines every later one (the watcher's default answer then goes).
+DialogHandler DriveSaveAs(SaveAsRun* run);
+
+// The child area made from the plug-in's template inside a Save As window, or null.
+HWND FindCopyDialogArea(HWND saveAs);
+// The text of a window or of a dialog's control.
+std::wstring WindowTextOf(HWND window);
+std::wstring ControlText(HWND dialog, int control);
+// The size read-out shows a final total rather than a running one ("+...") or nothing.
+bool ShowsFinalTotal(HWND area);
