@@ -6,6 +6,7 @@
 #include "bench/benches.h"
 #include "copy/copy_run.h"
 #include "hostsim/dialog_watcher.h"
+#include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 #include "plugin/plugin_state.h"
 
@@ -16,33 +17,17 @@ static const double TargetShare = 0.05;
 
 static void MakeSources(HostSimulator* host, const std::wstring& root)
 {
-    std::vector<char> bytes(FileBytes, 'x');
-    CreateDirectoryW(root.c_str(), nullptr);
-    CreateDirectoryW((root + L"src").c_str(), nullptr);
+    std::string bytes(FileBytes, 'x');
     for (int i = 0; i < FileCount; ++i) {
         wchar_t album[64], name[64], title[64];
         wsprintfW(album, L"src\\Album %02d\\", i / FilesPerAlbum);
         wsprintfW(name, L"track %04d.mp3", i);
         wsprintfW(title, L"Artist %d - Song: %d?", i % 37, i);
         std::wstring path = root + album + name;
-        CreateDirectoryW((root + album).c_str(), nullptr);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes.data(), FileBytes, &written, nullptr);
-        CloseHandle(file);
+        CreateFolders(root + album);
+        WriteFileBytes(path, bytes);
         host->playlist.push_back({path, title, 180 + i % 120});
     }
-}
-
-static void RemoveFolder(const std::wstring& root)
-{
-    std::wstring from = root.substr(0, root.size() - 1);
-    from.push_back(0);
-    SHFILEOPSTRUCTW request = {};
-    request.wFunc = FO_DELETE;
-    request.pFrom = from.c_str();
-    request.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationW(&request);
 }
 
 // Preparation (lookups, lists, playlist file) against the shell copy's own time, in one

@@ -4,6 +4,7 @@
 #include <string>
 #include "bench/benches.h"
 #include "dialog/size_counter.h"
+#include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 #include "plugin/plugin_state.h"
 
@@ -30,31 +31,16 @@ static LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wPar
 
 static void MakeFiles(HostSimulator* host, const std::wstring& root)
 {
-    static const char bytes[2048] = {};
-    CreateDirectoryW(root.c_str(), nullptr);
+    const std::string bytes(2048, '\0');
     for (int i = 0; i < FileCount; ++i) {
         wchar_t album[64], name[64];
         wsprintfW(album, L"Album %03d\\", i / FilesPerAlbum);
         wsprintfW(name, L"track %05d.mp3", i);
-        CreateDirectoryW((root + album).c_str(), nullptr);
+        CreateFolders(root + album);
         std::wstring path = root + album + name;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, bytes, sizeof bytes, &written, nullptr);
-        CloseHandle(file);
+        WriteFileBytes(path, bytes);
         host->playlist.push_back({path, name, 180});
     }
-}
-
-static void RemoveFolder(const std::wstring& root)
-{
-    std::wstring from = root.substr(0, root.size() - 1);
-    from.push_back(0);
-    SHFILEOPSTRUCTW request = {};
-    request.wFunc = FO_DELETE;
-    request.pFrom = from.c_str();
-    request.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-    SHFileOperationW(&request);
 }
 
 // The least the counter must do: one host request and one directory lookup per entry,
