@@ -50,10 +50,8 @@ static DWORD WINAPI BareLoop(LPVOID receiver)
     HWND host = Record.hostWindow;
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = (const wchar_t*)SendMessageW(host, WM_USER, i, PlaylistFileCode);
-        WIN32_FIND_DATAW found = {};
-        HANDLE search = FindFirstFileW(path, &found);
-        if (search != INVALID_HANDLE_VALUE)
-            FindClose(search);
+        WIN32_FILE_ATTRIBUTE_DATA found = {};
+        GetFileAttributesExW(path, GetFileExInfoStandard, &found);
     }
     PostMessageW((HWND)receiver, BareLoopDone, 0, 0);
     return 0;
