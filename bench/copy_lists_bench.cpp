@@ -20,16 +20,24 @@ static void FillPlaylist(HostSimulator* host)
     }
 }
 
-static double TimeLists()
+struct PassTimes {
+    double measuring, filling;
+};
+
+static PassTimes TimeLists()
 {
     wchar_t target[260] = L"E:\\Stick\\playlist.m3u8";
     LARGE_INTEGER start = Now();
     NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, true);
     CopyLists lists = AllocateCopyLists(MeasureCopyLists(target, prefix));
+    PassTimes times;
+    times.measuring = SecondsSince(start);
+    start = Now();
     for (int i = 0; i < State.PlaylistCount; ++i)
         AppendCopyEntry(&lists, prefix, i, target, 9);
     FreeCopyLists(&lists);
-    return SecondsSince(start);
+    times.filling = SecondsSince(start);
+    return times;
 }
 
 // The same four requests per entry, with nothing done with the answers.
@@ -53,20 +61,23 @@ void BenchCopyLists()
     State.Options = CopyOptions{1, 1, 1, 1, 1};
     host->log.reserve(2 * 4 * (size_t)Entries * Rounds + 16);
 
-    double lists = 1e9, bare = 1e9;
+    PassTimes best = {1e9, 1e9};
+    double bare = 1e9;
     uint64_t allocations = 0;
     for (int round = 0; round < Rounds; ++round) {
         uint64_t before = AllocationCount();
-        double seconds = TimeLists();
+        PassTimes times = TimeLists();
         allocations = AllocationCount() - before;
-        if (seconds < lists)
-            lists = seconds;
-        seconds = TimeBareRequests();
+        if (times.measuring + times.filling < best.measuring + best.filling)
+            best = times;
+        double seconds = TimeBareRequests();
         if (seconds < bare)
             bare = seconds;
     }
+    double lists = best.measuring + best.filling;
     printf("copy lists, %d entries, every option on (best of %d):\n", Entries, Rounds);
-    printf("  measuring and filling passes  %8.1f ms\n", lists * 1000);
+    printf("  measuring pass                %8.1f ms\n", best.measuring * 1000);
+    printf("  filling pass                  %8.1f ms\n", best.filling * 1000);
     printf("  bare host requests            %8.1f ms\n", bare * 1000);
     printf("  ratio                         %8.2f   (target at most 1.80)\n", lists / bare);
     printf("  heap allocations per run      %8llu   (target exactly 2)\n", (unsigned long long)allocations);
