@@ -4,7 +4,7 @@ static thread_local DialogWatcher* Watching = nullptr;
 static const int MessageBoxTextId = 0xFFFF;
 static const int ButtonIds[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
 
-static std::wstring WindowText(HWND window)
+std::wstring WindowTextOf(HWND window)
 {
     if (!window)
         return std::wstring();
@@ -33,8 +33,8 @@ CapturedBox ReadBox(HWND dialog)
 {
     CapturedBox box;
     HWND text = GetDlgItem(dialog, MessageBoxTextId);
-    box.caption = WindowText(dialog);
-    box.text = WindowText(text);
+    box.caption = WindowTextOf(dialog);
+    box.text = WindowTextOf(text);
     box.owner = GetWindow(dialog, GW_OWNER);
     box.rightAligned = text && (GetWindowLongW(text, GWL_STYLE) & SS_TYPEMASK) == SS_RIGHT;
     box.topmost = (GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;

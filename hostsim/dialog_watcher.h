@@ -18,6 +18,9 @@ struct CapturedBox {
     std::set<int> buttons; // IDOK, IDCANCEL, IDYES, IDNO ... present
 };
 
+// The text a window shows (empty for no window).
+std::wstring WindowTextOf(HWND window);
+
 // Reads what a user sees of a dialog window.
 CapturedBox ReadBox(HWND dialog);
 

@@ -102,13 +102,22 @@ void PumpMessagesFor(DWORD milliseconds)
     }
 }
 
-std::string Utf8(const std::wstring& text)
+std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault)
 {
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    // UTF-8 refuses a default-character flag; it represents every character anyway.
+    BOOL defaulted = FALSE;
+    BOOL* defaultedSlot = codePage == CP_UTF8 ? nullptr : &defaulted;
+    int bytes = WideCharToMultiByte(codePage, 0, text.c_str(), (int)text.size(), nullptr, 0,
+                                    nullptr, nullptr);
     std::string out((size_t)bytes, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &out[0], bytes, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.c_str(), (int)text.size(), &out[0], bytes, nullptr,
+                        defaultedSlot);
+    if (usedDefault)
+        *usedDefault = defaulted != FALSE;
     return out;
 }
+
+std::string Utf8(const std::wstring& text) { return ToCodePage(text, CP_UTF8); }
 
 std::wstring FromCodePage(const std::string& bytes, UINT codePage)
 {

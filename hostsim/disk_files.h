@@ -20,5 +20,7 @@ void RemoveFolder(const std::wstring& folder);
 // Processes this thread's messages for a while (for posted messages and other threads).
 void PumpMessagesFor(DWORD milliseconds);
 
+// The text in a code page; `usedDefault` tells whether a character had no equivalent there.
+std::string ToCodePage(const std::wstring& text, UINT codePage, bool* usedDefault = nullptr);
 std::string Utf8(const std::wstring& text);
 std::wstring FromCodePage(const std::string& bytes, UINT codePage);

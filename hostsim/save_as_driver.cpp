@@ -9,13 +9,6 @@ static const UINT_PTR StepTimer = 0xC0;
 static const UINT StepMilliseconds = 20;
 static const DWORD CloseMilliseconds = 5000;
 
-std::wstring WindowTextOf(HWND window)
-{
-    wchar_t text[300] = {};
-    GetWindowTextW(window, text, 300);
-    return text;
-}
-
 std::wstring ControlText(HWND dialog, int control)
 {
     return WindowTextOf(GetDlgItem(dialog, control));

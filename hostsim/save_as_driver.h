@@ -47,7 +47,6 @@ DialogHandler DriveSaveAs(SaveAsRun* run);
 // The child area made from the plug-in's template inside a Save As window, or null.
 HWND FindCopyDialogArea(HWND saveAs);
 // The text of a window or of a dialog's control.
-std::wstring WindowTextOf(HWND window);
 std::wstring ControlText(HWND dialog, int control);
 // The size read-out shows a final total rather than a running one ("+...") or nothing.
 bool ShowsFinalTotal(HWND area);

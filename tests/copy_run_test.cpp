@@ -10,19 +10,6 @@ namespace {
 const int Guard = 10;
 const wchar_t Sentinel = L'#';
 
-std::string Ansi(const std::wstring& text, bool* usedDefault = nullptr)
-{
-    BOOL defaulted = FALSE;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), nullptr, 0,
-                                    nullptr, nullptr);
-    std::string out((size_t)bytes, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), (int)text.size(), &out[0], bytes, nullptr,
-                        &defaulted);
-    if (usedDefault)
-        *usedDefault = defaulted != FALSE;
-    return out;
-}
-
 std::wstring MissingText(const std::wstring& path)
 {
     return L"Error copying file: '" + path + L"', skipping.";
@@ -168,12 +155,12 @@ TEST_F(CopyRun, PlaylistFileByteForByte)
                              L"#EXTINF:-1,\r\nAlbum\\2_two.mp3\r\n"
                              L"#EXTINF:0," + longTitle + L"\r\nsrc\\3_three.ogg\r\n";
         std::wstring name = m3u8 ? L"playlist.m3u8" : L"playlist.m3u";
-        std::string expected = Header() + (m3u8 ? Utf8(lines) : Ansi(lines));
+        std::string expected = Header() + (m3u8 ? Utf8(lines) : ToCodePage(lines, CP_ACP));
         EXPECT_EQ(ReadBytes(target + name), expected) << Utf8(name);
         EXPECT_STREQ(path, (target + name).c_str());
     }
     bool defaulted = false;
-    Ansi(outside, &defaulted);
+    ToCodePage(outside, CP_ACP, &defaulted);
     EXPECT_TRUE(defaulted) << "the title must lie outside the ANSI code page";
 }
 

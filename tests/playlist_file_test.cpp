@@ -5,16 +5,6 @@
 
 namespace {
 
-std::string Convert(const std::wstring& text, UINT codePage)
-{
-    int bytes = WideCharToMultiByte(codePage, 0, text.c_str(), (int)text.size(), nullptr, 0,
-                                    nullptr, nullptr);
-    std::string out((size_t)bytes, '\0');
-    WideCharToMultiByte(codePage, 0, text.c_str(), (int)text.size(), &out[0], bytes, nullptr,
-                        nullptr);
-    return out;
-}
-
 const std::wstring Emoji = L"\xD83D\xDE00";  // U+1F600, a surrogate pair
 
 class PlaylistFile : public PluginFixture {
@@ -71,7 +61,7 @@ TEST_F(PlaylistFile, LongTextIsConvertedInPiecesThatKeepPairsTogether)
                 }
             }
             EXPECT_GT(pieces, 1);
-            EXPECT_EQ(joined, Convert(text, codePage)) << "code page " << codePage << " lead " << lead;
+            EXPECT_EQ(joined, ToCodePage(text, codePage)) << "code page " << codePage << " lead " << lead;
         }
     }
 }
@@ -101,7 +91,7 @@ TEST_P(PlaylistEntries, TwoLinesPerEntry)
     SetPlaylist({{L"D:\\a.mp3", L"First", 11}, c.entry, {L"D:\\c.mp3", L"Third", 33}});
     State.Options.SaveM3U8 = c.saveM3U8;
     std::string bytes = Written([&](HANDLE file) { WritePlaylistEntry(file, 1, c.relative); });
-    EXPECT_EQ(bytes, Convert(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
+    EXPECT_EQ(bytes, ToCodePage(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
     EXPECT_EQ(host->position, 1) << "the entry stays the host's current one";
 }
 
