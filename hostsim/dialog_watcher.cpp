@@ -2,6 +2,7 @@
 
 static thread_local DialogWatcher* Watching = nullptr;
 static const int MessageBoxTextId = 0xFFFF;
+static const UINT PollMilliseconds = 100;
 static const int ButtonIds[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
 
 std::wstring WindowTextOf(HWND window)
@@ -58,29 +59,52 @@ static bool IsDialogWindow(HWND window)
     return lstrcmpW(type, L"#32770") == 0;
 }
 
+// Each dialog is handled once, whichever way it is first seen.
+static void Meet(DialogWatcher* watcher, HWND window)
+{
+    if (!watcher || !IsDialogWindow(window) || !watcher->seen.insert(window).second)
+        return;
+    watcher->boxes.push_back(ReadBox(window));
+    if (!watcher->handler || !watcher->handler(window))
+        PressButton(window, watcher->defaultAnswer);
+}
+
 static LRESULT CALLBACK WatchActivations(int code, WPARAM wParam, LPARAM lParam)
 {
-    DialogWatcher* watcher = Watching;
-    HWND window = (HWND)wParam;
-    if (code == HCBT_ACTIVATE && watcher && IsDialogWindow(window) &&
-        watcher->seen.insert(window).second) {
-        watcher->boxes.push_back(ReadBox(window));
-        if (!watcher->handler || !watcher->handler(window))
-            PressButton(window, watcher->defaultAnswer);
-    }
+    if (code == HCBT_ACTIVATE)
+        Meet(Watching, (HWND)wParam);
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+static BOOL CALLBACK MeetIfShown(HWND window, LPARAM)
+{
+    if (IsWindowVisible(window))
+        Meet(Watching, window);
+    return TRUE;
+}
+
+// Activation is the earliest sight of a dialog, but the platform may leave a window of a
+// process that is not in the foreground inactive (other test programs run beside this one),
+// and a dialog never met would wait for its user forever. A shown one is met all the same.
+static void CALLBACK LookForShownDialogs(HWND, UINT, UINT_PTR, DWORD)
+{
+    EnumThreadWindows(GetCurrentThreadId(), MeetIfShown, 0);
 }
 
 void StartWatchingDialogs(DialogWatcher* watcher)
 {
     Watching = watcher;
     watcher->hook = SetWindowsHookExW(WH_CBT, WatchActivations, nullptr, GetCurrentThreadId());
+    watcher->poll = SetTimer(nullptr, 0, PollMilliseconds, LookForShownDialogs);
 }
 
 void StopWatchingDialogs(DialogWatcher* watcher)
 {
     if (watcher->hook)
         UnhookWindowsHookEx(watcher->hook);
+    if (watcher->poll)
+        KillTimer(nullptr, watcher->poll);
     watcher->hook = nullptr;
+    watcher->poll = 0;
     Watching = nullptr;
 }

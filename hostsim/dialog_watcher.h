@@ -1,6 +1,7 @@
 // Answers the dialogs and message boxes that the plug-in opens on the watching thread,
 // the way a user would: a thread CBT hook sees each new dialog window (class #32770) as
-// it is activated and hands it to a handler, which reads it and posts the button it wants.
+// it is activated, or a thread timer finds it shown, and hands it to a handler, which reads
+// it and posts the button it wants.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -32,6 +33,7 @@ struct DialogWatcher {
     DialogHandler handler;           // null: press the default answer below
     int defaultAnswer = IDOK;
     HHOOK hook = nullptr;
+    UINT_PTR poll = 0;
     std::set<HWND> seen;
 };
 
