@@ -4,7 +4,7 @@
 #include "bench/benches.h"
 #include "copy/copy_lists.h"
 #include "hostsim/host_simulator.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 
 static const int Entries = 100000;
 static const int Rounds = 5;

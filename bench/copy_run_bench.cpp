@@ -8,7 +8,7 @@
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 
 static const int FileCount = 1000;
 static const int FileBytes = 256 * 1024;

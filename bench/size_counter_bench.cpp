@@ -6,7 +6,7 @@
 #include "dialog/size_counter.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 
 static const int FileCount = 10000;
 static const int FilesPerAlbum = 100;

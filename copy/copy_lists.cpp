@@ -3,7 +3,7 @@
 #include <string.h>
 #include <wchar.h>
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
 // A parent folder part is looked for only when at least this many characters precede the

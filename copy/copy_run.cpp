@@ -3,7 +3,7 @@
 #include <wchar.h>
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"

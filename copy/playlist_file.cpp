@@ -2,7 +2,7 @@
 #include <string.h>
 #include <wchar.h>
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
 const wchar_t PlaylistFileName[] = L"playlist.m3u";

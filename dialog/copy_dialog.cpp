@@ -3,7 +3,7 @@
 #include "copy/copy_run.h"
 #include "dialog/size_counter.h"
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 #include "text/format_bounded.h"

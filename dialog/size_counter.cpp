@@ -1,7 +1,7 @@
 #include "dialog/size_counter.h"
 #include "copy/copy_lists.h"
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <string>
 #include "hostsim/host_simulator.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 
 typedef PluginRecord* (*GetRecordExport)();
 typedef int(__cdecl* UninstallExport)(HINSTANCE module, HWND owner, int parameter);

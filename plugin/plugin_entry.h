@@ -1,7 +1,8 @@
 // The module's face to the host: its entry, the exported record, start-up, and the window
 // procedure through which the menu command and the shortcuts reach the copy dialog.
 #pragma once
-#include "plugin/plugin_state.h"
+#include "host/host_link.h"
+#include "state/plugin_state.h"
 
 // The one record, the same on every call.
 extern "C" PluginRecord* winampGetGeneralPurposePlugin();

@@ -1,6 +1,6 @@
 #include "settings/settings_store.h"
 #include <windows.h>
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
 const wchar_t SettingsSection[] = L"Corvelle";

@@ -1,5 +1,5 @@
 #include "text/about_box.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
 #include "settings/settings_store.h"
 #include "text/format_bounded.h"

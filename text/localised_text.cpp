@@ -1,6 +1,6 @@
 #include "text/localised_text.h"
 #include "host/host_link.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
 #include "text/format_bounded.h"
 

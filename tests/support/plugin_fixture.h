@@ -7,7 +7,7 @@
 #include <vector>
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
-#include "plugin/plugin_state.h"
+#include "state/plugin_state.h"
 
 class PluginFixture : public ::testing::Test {
 protected:

@@ -1,8 +1,10 @@
-// The module's one set of globals and the record it hands to the host.
+// The module's one set of globals and the record it hands to the host. Every subsystem
+// reads them, so they sit below all of them and include none.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
-#include "host/host_link.h"
+
+struct HostService;  // a host service object (host/host_link.h)
 
 // The record the host asks for with winampGetGeneralPurposePlugin. Its layout is the host's.
 struct PluginRecord {

@@ -1,3 +1,0 @@
-#include "plugin/plugin_state.h"
-
-PluginState State;

@@ -1,0 +1,3 @@
+#include "state/plugin_state.h"
+
+PluginState State;
