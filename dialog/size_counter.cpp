@@ -8,8 +8,6 @@
 
 static const int ReadoutCapacity = 255;
 static const uint32_t SaturatedTotal = 0xFFFFFFFF;
-// Up to this many KiB (1024 MiB) the read-out has no thousands separator.
-static const uint32_t ShortFormLimit = 0x100000;
 // Lists longer than this get partial totals, thinned to about ten.
 static const int32_t ProgressThreshold = 10;
 
@@ -82,19 +80,7 @@ bool StartSizeCounter(HWND dialog)
 
 void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting)
 {
-    uint32_t kib = (uint32_t)total;
-    // Rounded to the nearest tenth of a MiB.
-    uint64_t tenths = ((uint64_t)kib * 10 + 512) / 1024;
-    uint32_t whole = (uint32_t)(tenths / 10);
-    uint32_t digit = (uint32_t)(tenths % 10);
-    const wchar_t* prefix = counting ? L"+" : L"";
-    const wchar_t* unit = FetchText(SizeUnitString);
     wchar_t text[ReadoutCapacity] = {};
-    if (kib <= ShortFormLimit)
-        FormatBounded(text, ReadoutCapacity, unit ? L"%s%u.%u %s" : L"%s%u.%u", prefix, whole,
-                      digit, unit);
-    else
-        FormatBounded(text, ReadoutCapacity, unit ? L"%s%u,%03u.%u %s" : L"%s%u,%03u.%u", prefix,
-                      whole / 1000, whole % 1000, digit, unit);
+    FormatSizeText(text, ReadoutCapacity, (uint32_t)total, counting != 0);
     SetDlgItemTextW(dialog, SizeReadout, text);
 }

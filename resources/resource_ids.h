@@ -11,6 +11,10 @@
 #define UsePlaylistTitleBox 1003
 #define IncludeDirectoryBox 1005
 #define SaveM3U8Box 1006
+// Added later; a language pack's older template lacks them.
+#define SkipUnchangedBox 1007
+#define RemoveDroppedBox 1008
+#define FreeSpaceReadout 1009
 
 // String table numbers.
 #define CaptionString 1
@@ -23,4 +27,8 @@
 #define MenuCommandString 8
 #define UninstallQuestionString 9
 #define AboutTextString 10
+// Added later; a language pack may lack them, and the module's own text stands in.
+#define SpaceShortString 11
+#define AllUnchangedString 12
+#define RemoveLeftoversString 13
 #define LanguageGuidString 65535

@@ -20,13 +20,16 @@ struct PluginRecord {
 static_assert(sizeof(PluginRecord) == 28, "the host reads a 28-byte record on i686");
 #endif
 
-// Five flags, nonzero meaning on, always handled in this order.
+// Flags, nonzero meaning on, always handled in this order. The last two keep a folder in
+// step with the playlist; both off, a run is the plain copy.
 struct CopyOptions {
     int32_t SavePlaylist = 0;
     int32_t SaveM3U8 = 0;
     int32_t NumberFilenames = 1;
     int32_t UsePlaylistTitle = 0;
     int32_t IncludeDirectory = 0;
+    int32_t SkipUnchanged = 0;  // leave out copies that are there already and unchanged
+    int32_t RemoveDropped = 0;  // offer to remove copies the previous playlist file named
 };
 
 const int PathCapacity = 260;

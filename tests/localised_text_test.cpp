@@ -126,4 +126,21 @@ TEST_F(LocalisedText, EveryTextComesFromTheLanguagePack)
     EXPECT_STREQ(State.SharedCaption, L"Kopierer v1.11");
 }
 
+// A pack made before strings 11 to 13 existed lacks them (or gives empty texts): the
+// module's own English stands in, and a pack that has one is still heard.
+TEST_F(LocalisedText, NewerStringsFallBackOnTheModulesOwn)
+{
+    ASSERT_NE(InstallLanguagePack(), nullptr);
+    host->replacedStrings[AllUnchangedString] = L"";
+    host->replacedStrings[RemoveLeftoversString] = L"%u Kopien entfernen?";
+    wchar_t buffer[100];
+    EXPECT_STREQ(FetchTextOrOwn(SpaceShortString, buffer, 100),
+                 L"The copies need %s, but only %s is free there.\n\nCopy anyway?");
+    EXPECT_STREQ(FetchTextOrOwn(AllUnchangedString, buffer, 100),
+                 L"All %u files are already there and unchanged.");
+    EXPECT_STREQ(FetchTextOrOwn(RemoveLeftoversString, buffer, 100), L"%u Kopien entfernen?");
+    EXPECT_STREQ(FetchTextOrOwn(CaptionString, buffer, 100), L"Kopierer v%s");
+    EXPECT_STREQ(FetchTextOrOwn(AllUnchangedString, buffer, 4), L"All") << "cut to the buffer";
+}
+
 }  // namespace

@@ -37,6 +37,34 @@ const char* FetchTextNarrow(uint32_t number)
     return (const char*)FetchFromService(LanguageNarrowString, number, nullptr, 0);
 }
 
+const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity)
+{
+    const wchar_t* text = FetchText(number);
+    if (text && *text)
+        return text;
+    // The table's own texts are not terminated where they lie, hence the copy.
+    if (LoadStringW(State.ModuleInstance, number, buffer, capacity) <= 0)
+        return nullptr;
+    return buffer;
+}
+
+// Up to this many KiB (1024 MiB) a size has no thousands separator.
+static const uint32_t ShortFormLimit = 0x100000;
+
+void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting)
+{
+    uint64_t tenths = ((uint64_t)kib * 10 + 512) / 1024;
+    uint32_t whole = (uint32_t)(tenths / 10);
+    uint32_t digit = (uint32_t)(tenths % 10);
+    const wchar_t* prefix = counting ? L"+" : L"";
+    const wchar_t* unit = FetchText(SizeUnitString);
+    if (kib <= ShortFormLimit)
+        FormatBounded(text, capacity, unit ? L"%s%u.%u %s" : L"%s%u.%u", prefix, whole, digit, unit);
+    else
+        FormatBounded(text, capacity, unit ? L"%s%u,%03u.%u %s" : L"%s%u,%03u.%u", prefix,
+                      whole / 1000, whole % 1000, digit, unit);
+}
+
 void EnsureCaption()
 {
     if (State.SharedCaption[0])

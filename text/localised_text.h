@@ -13,6 +13,15 @@ const wchar_t* FetchText(uint32_t number);
 // or null.
 const wchar_t* FetchText(uint32_t number, wchar_t* buffer, int capacity);
 const char* FetchTextNarrow(uint32_t number);
+// For strings added after language packs were made: the service's text, or the module's
+// own, copied into the caller's buffer, when the service gives none (or an empty one). Null
+// only when neither has it.
+const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity);
+
+// A size in the read-outs' form: "12.3 MiB", "1,536.0 MiB", with "+" in front while
+// `counting`. Rounded to the nearest tenth of a MiB; the unit is string 2 (left out when it
+// is missing).
+void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting);
 
 // Builds SharedCaption from string 1 unless it is built already. While string 1 yields
 // nothing it stays empty, and the next caller tries again.
