@@ -9,6 +9,8 @@
 // A parent folder part is looked for only when at least this many characters precede the
 // file name, so that a file in a volume root (D:\song.mp3) keeps none.
 static const size_t ParentFolderMinimumOffset = 5;
+// Room for the " (2)" ... " (4294967295)" that keeps a copy's name its own.
+static const size_t UniqueSuffixReserve = 13;
 
 const wchar_t* FindLastChar(const wchar_t* text, wchar_t ch)
 {
@@ -38,9 +40,9 @@ static bool HasWildcard(const wchar_t* text)
     return wcspbrk(text, L"*?<>\"") != nullptr;
 }
 
-bool QueryFileSize(const wchar_t* path, uint64_t* size)
+bool QueryFileFacts(const wchar_t* path, FileFacts* facts)
 {
-    *size = 0;
+    *facts = {0, 0};
     const wchar_t* name;
     SplitPath(path, &name, nullptr);
     if (HasWildcard(name))
@@ -53,8 +55,30 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size)
         return false;
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return false;
-    *size = ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    facts->size = ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    facts->writeTime = ((uint64_t)found.ftLastWriteTime.dwHighDateTime << 32) |
+                       found.ftLastWriteTime.dwLowDateTime;
     return true;
+}
+
+bool QueryFileSize(const wchar_t* path, uint64_t* size)
+{
+    FileFacts facts;
+    bool found = QueryFileFacts(path, &facts);
+    *size = facts.size;
+    return found;
+}
+
+// FAT keeps write times in steps of two seconds.
+static const uint64_t WriteTimeTolerance = 2 * 10000000ull;
+
+bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
+{
+    FileFacts original, existing;
+    if (!QueryFileFacts(source, &original) || !QueryFileFacts(copy, &existing))
+        return false;
+    return existing.size == original.size &&
+           existing.writeTime + WriteTimeTolerance >= original.writeTime;
 }
 
 static wchar_t SafeLookAlike(wchar_t ch)
@@ -169,16 +193,21 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
         }
         // One more for the underscore that a name of nothing but dots and spaces gets.
         sizes.destinationChars += extensionLength + base + targetLength + prefix.length + 1 + 1;
+        if (options.SkipUnchanged)
+            sizes.destinationChars += UniqueSuffixReserve;
     }
     return sizes;
 }
 
-CopyLists AllocateCopyLists(CopyListSizes sizes)
+CopyLists AllocateCopyLists(CopyListSizes sizes, size_t indexEntries)
 {
     CopyLists lists = {};
     lists.sourceList = (wchar_t*)malloc((sizes.sourceChars + 1) * sizeof(wchar_t));
     lists.destinationList = (wchar_t*)malloc((sizes.destinationChars + 1) * sizeof(wchar_t));
-    if (!lists.sourceList || !lists.destinationList) {
+    void* index = indexEntries ? malloc(CopyIndexBytes(indexEntries)) : nullptr;
+    if (index)
+        lists.index = PlaceCopyIndex(index, indexEntries);
+    if (!lists.sourceList || !lists.destinationList || (indexEntries && !index)) {
         FreeCopyLists(&lists);
         return lists;
     }
@@ -195,6 +224,7 @@ void FreeCopyLists(CopyLists* lists)
 {
     free(lists->sourceList);
     free(lists->destinationList);
+    free(lists->index.records);
     *lists = {};
 }
 
@@ -219,6 +249,40 @@ static size_t CutLength(const wchar_t* text, size_t length, size_t room)
     return room;
 }
 
+static bool IsNameTaken(const CopyLists& lists, const wchar_t* destination)
+{
+    return FindByDestination(lists.index, lists.destinationList, destination) ||
+           (lists.reservedName && SameFileName(destination, lists.reservedName));
+}
+
+// Puts " (2)", " (3)" ... in front of the extension until no other copy of the run has the
+// name; returns the end of the name. The measure kept room for the longest such suffix.
+static wchar_t* GiveNameOfItsOwn(const CopyLists& lists, wchar_t* destination, wchar_t* suffixAt,
+                                 size_t extensionLength)
+{
+    size_t suffixLength = 0;
+    for (uint32_t number = 2; IsNameTaken(lists, destination); ++number) {
+        wchar_t suffix[UniqueSuffixReserve + 1];
+        FormatBounded(suffix, UniqueSuffixReserve + 1, L" (%u)", number);
+        size_t length = wcslen(suffix);
+        memmove(suffixAt + length, suffixAt + suffixLength, (extensionLength + 1) * sizeof(wchar_t));
+        memcpy(suffixAt, suffix, length * sizeof(wchar_t));
+        suffixLength = length;
+    }
+    return suffixAt + suffixLength + extensionLength;
+}
+
+static void IndexCopy(CopyLists* lists, const wchar_t* source, const wchar_t* destination)
+{
+    if (!lists->index.records)
+        return;
+    AddCopyRecord(&lists->index, lists->sourceList, lists->destinationList,
+                  (uint32_t)(source - lists->sourceList),
+                  (uint32_t)(destination - lists->destinationList));
+    if (lists->keepsInStep && IsUnchangedCopy(source, destination))
+        lists->index.records[lists->index.count - 1].unchanged = 1;
+}
+
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                const wchar_t* targetPath, int nameOffset)
 {
@@ -227,6 +291,11 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     // An empty path would read as the end of the list and cut off every later entry.
     if (!path || !*path || !lists->sourceList)
         return nullptr;
+    if (lists->keepsInStep) {
+        const CopyRecord* earlier = FindBySource(lists->index, lists->sourceList, path);
+        if (earlier)
+            return lists->destinationList + earlier->destination + nameOffset;
+    }
     const wchar_t *fileName, *extension;
     size_t pathLength = SplitPath(path, &fileName, &extension);
     size_t extensionLength = (size_t)(path + pathLength - extension);
@@ -250,19 +319,22 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     }
 
     size_t fixed = (size_t)nameOffset + folder.length + prefix.length + 1 + extensionLength + 2;
+    if (lists->keepsInStep)
+        fixed += UniqueSuffixReserve;
     size_t room = RoomLeft(lists->destinationList, lists->destinationWrite,
                            lists->destinationCapacity);
     if (fixed > room)
         return nullptr;
     baseLength = CutLength(base, baseLength, room - fixed);
 
-    wchar_t* at = lists->sourceWrite;
-    at = Append(at, path, pathLength);
+    wchar_t* source = lists->sourceWrite;
+    wchar_t* at = Append(source, path, pathLength);
     *at++ = 0;
     *at = 0;
     lists->sourceWrite = at;
 
-    at = Append(lists->destinationWrite, targetPath, (size_t)nameOffset);
+    wchar_t* destination = lists->destinationWrite;
+    at = Append(destination, targetPath, (size_t)nameOffset);
     wchar_t* relative = at;
     at = Append(at, folder.start, folder.length);
     if (prefix.length) {
@@ -283,9 +355,44 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     at = Append(at, extension, extensionLength);
     *at = 0;
     SanitizeBaseName(extensionStart);
+    if (lists->keepsInStep)
+        at = GiveNameOfItsOwn(*lists, destination, extensionStart, extensionLength);
     *at++ = 0;
     *at = 0;
     lists->destinationWrite = at;
     lists->entries++;
+    IndexCopy(lists, source, destination);
     return relative;
+}
+
+// Moving each kept path down to the write position never overtakes a path not yet moved.
+static wchar_t* MoveDown(wchar_t* to, const wchar_t* from)
+{
+    size_t length = wcslen(from) + 1;
+    memmove(to, from, length * sizeof(wchar_t));
+    return to + length;
+}
+
+int LeaveOutUnchanged(CopyLists* lists)
+{
+    if (!lists->index.records || !lists->sourceList)
+        return lists->entries;
+    wchar_t* source = lists->sourceList;
+    wchar_t* destination = lists->destinationList;
+    int kept = 0;
+    for (uint32_t i = 0; i < lists->index.count; ++i) {
+        const CopyRecord& record = lists->index.records[i];
+        if (record.unchanged)
+            continue;
+        source = MoveDown(source, lists->sourceList + record.source);
+        destination = MoveDown(destination, lists->destinationList + record.destination);
+        ++kept;
+    }
+    *source = 0;
+    *destination = 0;
+    lists->sourceWrite = source;
+    lists->destinationWrite = destination;
+    lists->entries = kept;
+    lists->index.count = 0;
+    return kept;
 }

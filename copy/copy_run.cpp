@@ -1,6 +1,7 @@
 #include "copy/copy_run.h"
 #include <shellapi.h>
 #include <wchar.h>
+#include "copy/leftovers.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
 #include "state/plugin_state.h"
@@ -9,6 +10,8 @@
 #include "text/localised_text.h"
 
 static const int MissingMessageCapacity = 280;
+static const int MessageCapacity = 512;
+static const int SizeTextCapacity = 64;
 
 // Every box of the run: OK only, no icon, owned by the host window.
 static void ShowRunMessage(const wchar_t* text)
@@ -41,15 +44,12 @@ static bool NamePlaylistFile(wchar_t* targetPath, int nameOffset)
     return true;
 }
 
-// Stops playback, names and creates the playlist file and writes its header. A folder part
-// that leaves no room for the name counts as a file that cannot be created.
-static HANDLE OpenPlaylistFile(wchar_t* targetPath, int nameOffset)
+static UINT PlaylistCodePage() { return State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP; }
+
+static HANDLE CreatePlaylistFile(const wchar_t* path)
 {
-    StopPlayback();
-    if (!NamePlaylistFile(targetPath, nameOffset))
-        return INVALID_HANDLE_VALUE;
-    HANDLE file = CreateFileW(targetPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
     if (file != INVALID_HANDLE_VALUE)
         WritePlaylistHeader(file);
     return file;
@@ -68,22 +68,24 @@ static bool IsPresent(const wchar_t* path)
     return path && QueryFileSize(path, &size);
 }
 
-// Appends every present entry and lists it in the playlist file; reports the others. An
-// entry the lists refuse (its path vanished or grew since measuring) is reported the same,
-// under the path the host gives now: the append asked again, and the host's text that the
-// first answer pointed at may have changed with it.
+// Appends every present entry and lists it in the playlist file; reports the others unless
+// `quiet`. An entry the lists refuse (its path vanished or grew since measuring) is reported
+// the same, under the path the host gives now: the append asked again, and the host's text
+// that the first answer pointed at may have changed with it.
 static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, const wchar_t* targetPath,
-                          int nameOffset, HANDLE playlist)
+                          int nameOffset, HANDLE playlist, bool quiet)
 {
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = PlaylistFile(i);
         if (!IsPresent(path)) {
-            ReportMissing(path);
+            if (!quiet)
+                ReportMissing(path);
             continue;
         }
         const wchar_t* relative = AppendCopyEntry(lists, prefix, i, targetPath, nameOffset);
         if (!relative) {
-            ReportMissing(PlaylistFile(i));
+            if (!quiet)
+                ReportMissing(PlaylistFile(i));
             continue;
         }
         if (playlist != INVALID_HANDLE_VALUE)
@@ -91,27 +93,141 @@ static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, const wc
     }
 }
 
+// A run keeps an index of its copies when it keeps the folder in step, and when it is to
+// tell the copies it makes from those the previous playlist file named.
+static size_t IndexEntries()
+{
+    const CopyOptions& options = State.Options;
+    bool wanted = options.SkipUnchanged || (options.SavePlaylist && options.RemoveDropped);
+    // One more, so that even an empty playlist has an index to ask.
+    return wanted ? (size_t)(State.PlaylistCount > 0 ? State.PlaylistCount : 0) + 1 : 0;
+}
+
+// Measures, allocates and fills the lists for `targetPath` as it is now: with the playlist
+// file's name in it when one is wanted, which no copy of a folder kept in step may take.
+static bool BuildCopyLists(const wchar_t* targetPath, int nameOffset, HANDLE playlist, bool quiet,
+                           CopyLists* lists)
+{
+    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
+    *lists = AllocateCopyLists(MeasureCopyLists(targetPath, prefix), IndexEntries());
+    if (!lists->sourceList)
+        return false;
+    lists->keepsInStep = State.Options.SkipUnchanged != 0;
+    lists->reservedName = State.Options.SavePlaylist ? targetPath : nullptr;
+    FillCopyLists(lists, prefix, targetPath, nameOffset, playlist, quiet);
+    return true;
+}
+
+static void ReportAllUnchanged(unsigned count)
+{
+    wchar_t format[MessageCapacity] = {}, message[MessageCapacity] = {};
+    FormatBounded(message, MessageCapacity, FetchTextOrOwn(AllUnchangedString, format, MessageCapacity),
+                  count);
+    EnsureCaption();
+    ShowRunMessage(message);
+}
+
+// Leaves the unchanged copies out; when none is left of a folder kept in step, says so.
+static void LeaveOutUnchangedCopies(CopyLists* lists)
+{
+    uint32_t listed = lists->index.count;
+    if (LeaveOutUnchanged(lists) == 0 && lists->keepsInStep && listed > 0)
+        ReportAllUnchanged(listed);
+}
+
+// Stops playback, names and creates the playlist file and writes its header; before the
+// file is replaced, keeps what it listed when copies that left the playlist are to go. A
+// folder part that leaves no room for the name counts as a file that cannot be created.
+static HANDLE OpenPlaylistFile(wchar_t* targetPath, int nameOffset, PreviousPlaylist* previous)
+{
+    StopPlayback();
+    if (!NamePlaylistFile(targetPath, nameOffset))
+        return INVALID_HANDLE_VALUE;
+    if (State.Options.RemoveDropped)
+        *previous = ReadPreviousPlaylist(targetPath, PlaylistCodePage());
+    return CreatePlaylistFile(targetPath);
+}
+
 bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists)
 {
     *lists = {};
     HANDLE playlist = INVALID_HANDLE_VALUE;
+    PreviousPlaylist previous = {};
     if (State.Options.SavePlaylist) {
-        playlist = OpenPlaylistFile(targetPath, nameOffset);
+        playlist = OpenPlaylistFile(targetPath, nameOffset, &previous);
         if (playlist == INVALID_HANDLE_VALUE) {
+            FreePreviousPlaylist(&previous);
             ReportCreateFailure();
             return false;
         }
     }
-    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
-    *lists = AllocateCopyLists(MeasureCopyLists(targetPath, prefix));
     // Without memory there is nothing to copy; the playlist file keeps its header.
-    if (!lists->sourceList) {
-        ClosePlaylistFile(playlist);
-        return false;
-    }
-    FillCopyLists(lists, prefix, targetPath, nameOffset, playlist);
+    bool built = BuildCopyLists(targetPath, nameOffset, playlist, false, lists);
     ClosePlaylistFile(playlist);
-    return true;
+    if (built) {
+        RemoveLeftovers(previous, *lists, targetPath, nameOffset);
+        LeaveOutUnchangedCopies(lists);
+    }
+    FreePreviousPlaylist(&previous);
+    return built;
+}
+
+// --- Room on the target, asked on confirmation ----------------------------------------------
+
+static uint32_t WholeKib(uint64_t bytes)
+{
+    uint64_t kib = bytes >> 10;
+    return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)kib;
+}
+
+// What the copies add to the target: their sources' sizes less the files they replace.
+static uint64_t BytesToCopy(const CopyLists& lists)
+{
+    uint64_t added = 0, replaced = 0;
+    const wchar_t* destination = lists.destinationList;
+    for (const wchar_t* source = lists.sourceList; *source; source += wcslen(source) + 1) {
+        FileFacts facts;
+        if (QueryFileFacts(source, &facts))
+            added += facts.size;
+        if (QueryFileFacts(destination, &facts))
+            replaced += facts.size;
+        destination += wcslen(destination) + 1;
+    }
+    return added > replaced ? added - replaced : 0;
+}
+
+static bool AskToCopyAnyway(HWND owner, uint64_t needed, uint64_t available)
+{
+    wchar_t neededText[SizeTextCapacity] = {}, availableText[SizeTextCapacity] = {};
+    wchar_t format[MessageCapacity] = {}, question[MessageCapacity] = {};
+    FormatSizeText(neededText, SizeTextCapacity, WholeKib(needed), false);
+    FormatSizeText(availableText, SizeTextCapacity, WholeKib(available), false);
+    FormatBounded(question, MessageCapacity, FetchTextOrOwn(SpaceShortString, format, MessageCapacity),
+                  neededText, availableText);
+    EnsureCaption();
+    return MessageBoxW(owner, question, State.SharedCaption, MB_YESNO) == IDYES;
+}
+
+bool ConfirmTargetSpace(HWND owner, const wchar_t* confirmedPath, int nameOffset)
+{
+    if (nameOffset <= 0 || nameOffset >= PathCapacity)
+        return true;
+    wchar_t target[PathCapacity] = {}, folder[PathCapacity] = {};
+    lstrcpynW(target, confirmedPath, PathCapacity);
+    lstrcpynW(folder, confirmedPath, nameOffset + 1);
+    ULARGE_INTEGER available;
+    // A place whose free space cannot be had is not held up here; the shell copy reports.
+    if (!GetDiskFreeSpaceExW(folder, &available, nullptr, nullptr))
+        return true;
+    if (State.Options.SavePlaylist)
+        NamePlaylistFile(target, nameOffset);
+    CopyLists lists;
+    if (!BuildCopyLists(target, nameOffset, INVALID_HANDLE_VALUE, true, &lists))
+        return true;
+    LeaveOutUnchanged(&lists);
+    uint64_t needed = BytesToCopy(lists);
+    FreeCopyLists(&lists);
+    return needed <= available.QuadPart || AskToCopyAnyway(owner, needed, available.QuadPart);
 }
 
 void ShellCopy(const CopyLists& lists)
@@ -130,7 +246,7 @@ void RunCopy(wchar_t* targetPath, int nameOffset)
     CopyLists lists;
     if (!PrepareCopy(targetPath, nameOffset, &lists))
         return;
-    // With no present entry there is nothing to hand to the shell.
+    // With no present (or no changed) entry there is nothing to hand to the shell.
     if (lists.entries > 0)
         ShellCopy(lists);
     FreeCopyLists(&lists);

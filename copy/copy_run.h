@@ -8,8 +8,16 @@ void RunCopy(wchar_t* targetPath, int nameOffset);
 
 // The run's two halves, apart so that their costs can be weighed against each other.
 // PrepareCopy does everything before the shell copy: it stops playback and writes the
-// playlist file when one is wanted, builds the lists and reports every missing entry. It
-// returns false when the run ends there; otherwise the caller owns `lists` and frees them.
+// playlist file when one is wanted, builds the lists and reports every missing entry; keeping
+// a folder in step, it offers to remove the copies that left the playlist and leaves the
+// unchanged ones out. It returns false when the run ends there; otherwise the caller owns
+// `lists` and frees them.
 bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists);
 // One shell copy of both lists, with the shell's own progress, questions and messages.
 void ShellCopy(const CopyLists& lists);
+
+// Asked when the user confirms a target, before anything is written: when what the copies
+// would add to the target (their sources' sizes, less what is left out as unchanged and
+// less the files they replace) exceeds its free space, asks `owner` whether to copy anyway.
+// False when the user says No; true otherwise, also when the free space cannot be had.
+bool ConfirmTargetSpace(HWND owner, const wchar_t* confirmedPath, int nameOffset);

@@ -68,6 +68,17 @@ static void CentreOnScreen(HWND window)
     SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
 }
 
+// The copies are weighed with the boxes as they are now; refusing keeps the dialog open, so
+// that the user can pick another folder.
+static UINT_PTR ConfirmTarget(HWND dialog, const OPENFILENAMEW& request)
+{
+    ReadDialogOptions(dialog);
+    if (ConfirmTargetSpace(GetParent(dialog), request.lpstrFile, request.nFileOffset))
+        return 1;
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+    return 1;
+}
+
 UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -78,6 +89,8 @@ UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
         // Centred once the system has laid the Save As window out; the user moves it freely after.
         if (((const NMHDR*)lParam)->code == CDN_INITDONE)
             CentreOnScreen(GetParent(dialog));
+        if (((const NMHDR*)lParam)->code == CDN_FILEOK)
+            return ConfirmTarget(dialog, *((const OFNOTIFYW*)lParam)->lpOFN);
         return 1;
     case SizeProgressMessage:
         ShowSizeProgress(dialog, wParam, lParam);
@@ -112,9 +125,14 @@ void InitCopyDialog(HWND dialog)
         CheckDlgButton(dialog, box.control, (UINT)(State.Options.*box.option));
 }
 
-void StoreDialogOptions(HWND dialog)
+void ReadDialogOptions(HWND dialog)
 {
     for (const OptionBox& box : OptionBoxes)
         State.Options.*box.option = IsDlgButtonChecked(dialog, box.control) == BST_CHECKED ? 1 : 0;
+}
+
+void StoreDialogOptions(HWND dialog)
+{
+    ReadDialogOptions(dialog);
     SaveOptions();
 }

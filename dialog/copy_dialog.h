@@ -15,5 +15,7 @@ UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
 // boxes from the options as loaded from the settings file.
 void InitCopyDialog(HWND dialog);
 
+// Reads the check boxes into the options.
+void ReadDialogOptions(HWND dialog);
 // Reads the check boxes into the options and saves them; confirmed or cancelled alike.
 void StoreDialogOptions(HWND dialog);

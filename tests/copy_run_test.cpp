@@ -348,6 +348,184 @@ TEST_F(CopyRun, PlaylistNameMustFitThePathBuffer)
     EXPECT_EQ(path[PathCapacity - 1], 0) << "the confirmed path is left as it was";
 }
 
+// --- Keeping a folder in step ---------------------------------------------------------------
+
+// Marks a copy so that a fresh copy over it would show: other bytes of the same size,
+// written after its source.
+void MarkCopy(const std::wstring& path)
+{
+    std::string bytes = ReadBytes(path);
+    ASSERT_FALSE(bytes.empty()) << Utf8(path);
+    WriteBytes(path, std::string(bytes.size(), 'K'));
+}
+
+TEST_F(CopyRun, SecondRunCopiesOnlyWhatIsNewOrChanged)
+{
+    SetPlaylist({{Source(L"a.mp3", "aaaa"), L"A", 1}, {Source(L"b.mp3", "bbbb"), L"B", 2},
+                 {Source(L"c.mp3", "cccc"), L"C", 3}});
+    SetOptions(1, 0, 1, 0, 0);
+    State.Options.SkipUnchanged = 1;
+    Run();
+    ASSERT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.mp3", L"3_c.mp3", L"playlist.m3u"}));
+    MarkCopy(target + L"1_a.mp3");
+    MarkCopy(target + L"3_c.mp3");
+    Source(L"b.mp3", "bbbbbb");
+    host->playlist.push_back({Source(L"d.mp3", "dddd"), L"D", 4});
+    State.PlaylistCount = 4;
+    watcher.boxes.clear();
+    Run();
+    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "KKKK");
+    EXPECT_EQ(ReadBytes(target + L"2_b.mp3"), "bbbbbb");
+    EXPECT_EQ(ReadBytes(target + L"3_c.mp3"), "KKKK");
+    EXPECT_EQ(ReadBytes(target + L"4_d.mp3"), "dddd");
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
+              "#EXTM3U\r\n#EXTINF:1,A\r\n1_a.mp3\r\n#EXTINF:2,B\r\n2_b.mp3\r\n"
+              "#EXTINF:3,C\r\n3_c.mp3\r\n#EXTINF:4,D\r\n4_d.mp3\r\n");
+    ASSERT_EQ(watcher.boxes.size(), 1u) << "only the changed copy is replaced, after the shell asks";
+    EXPECT_TRUE(watcher.boxes[0].buttons.count(IDYES));
+
+    watcher.boxes.clear();
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    ExpectRunBox(watcher.boxes[0], L"All 4 files are already there and unchanged.");
+}
+
+TEST_F(CopyRun, InStepEachSourceIsCopiedOnceUnderANameOfItsOwn)
+{
+    SetPlaylist({{Source(L"A\\x.mp3", "1"), L"", 1},
+                 {Source(L"B\\x.mp3", "2"), L"", 2},
+                 {source + L"A\\X.MP3", L"", 3},
+                 {Source(L"C\\Playlist.M3U", "4"), L"", 4},
+                 {Source(L"D\\X.mp3", "5"), L"", 5}});
+    SetOptions(1, 0, 0, 0, 0);
+    State.Options.SkipUnchanged = 1;
+    Run();
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Playlist (2).M3U", L"X (3).mp3", L"playlist.m3u",
+                                                            L"x (2).mp3", L"x.mp3"}));
+    EXPECT_EQ(ReadBytes(target + L"x.mp3"), "1");
+    EXPECT_EQ(ReadBytes(target + L"x (2).mp3"), "2");
+    EXPECT_EQ(ReadBytes(target + L"Playlist (2).M3U"), "4");
+    EXPECT_EQ(ReadBytes(target + L"X (3).mp3"), "5");
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
+              "#EXTM3U\r\n#EXTINF:1,\r\nx.mp3\r\n#EXTINF:2,\r\nx (2).mp3\r\n#EXTINF:3,\r\nx.mp3\r\n"
+              "#EXTINF:4,\r\nPlaylist (2).M3U\r\n#EXTINF:5,\r\nX (3).mp3\r\n");
+    EXPECT_TRUE(watcher.boxes.empty()) << "no copy lands on another";
+}
+
+// The previous playlist file names a leftover twice (once through ".."), one in a folder of
+// its own, a copy still made (in other case), and what must never go: a file outside the
+// target, an absolute path, a folder, a missing file, a wildcard, a device.
+class LeftoverRemoval : public CopyRun, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
+{
+    const int answer = GetParam();
+    std::wstring kept = Source(L"a.mp3", "new");
+    WriteBytes(target + L"old.mp3", "old");
+    CreateFolders(target + L"sub\\deep\\");
+    WriteBytes(target + L"sub\\deep\\left.mp3", "left");
+    WriteBytes(target + L"1_a.mp3", "former");
+    WriteBytes(target + L"keep.mp3", "unlisted");
+    CreateFolders(target + L"Folder\\");
+    WriteBytes(folder + L"outside.mp3", "outside");
+    std::string lines = "#EXTM3U\r\n#EXTINF:1,Old\r\nold.mp3\r\nsub/deep/left.mp3\r\n1_A.MP3\r\n"
+                        "..\\outside.mp3\r\n" + Utf8(kept) + "\r\n\\" + Utf8(kept.substr(3)) +
+                        "\r\nFolder\r\nmissing.mp3\r\n*.mp3\r\nNUL.mp3\r\nsub\\deep\\..\\deep\\left.mp3";
+    WriteBytes(target + L"playlist.m3u8", "\xEF\xBB\xBF" + lines);
+    SetPlaylist({{kept, L"A", 1}});
+    SetOptions(1, 1, 1, 0, 0);
+    State.Options.RemoveDropped = 1;
+    // The shell's question before it replaces 1_a.mp3 paints its text; ours is a control.
+    watcher.handler = [answer](HWND dialog) {
+        PressButton(dialog, ReadBox(dialog).text.empty() ? IDYES : answer);
+        return true;
+    };
+    Run();
+    ASSERT_GE(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].text, L"Remove 2 copies that are no longer in the playlist?");
+    EXPECT_EQ(watcher.boxes[0].owner, host->window);
+    EXPECT_EQ(watcher.boxes[0].buttons, (std::set<int>{IDYES, IDNO}));
+    std::vector<std::wstring> left = {L"1_a.mp3", L"keep.mp3", L"playlist.m3u8"};
+    if (answer == IDNO)
+        left = {L"1_a.mp3", L"keep.mp3", L"old.mp3", L"playlist.m3u8", L"sub\\deep\\left.mp3"};
+    EXPECT_EQ(ListFiles(target), left);
+    EXPECT_EQ(GetFileAttributesW((target + L"sub").c_str()) == INVALID_FILE_ATTRIBUTES, answer == IDYES);
+    EXPECT_NE(GetFileAttributesW((target + L"Folder").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadBytes(folder + L"outside.mp3"), "outside");
+    EXPECT_EQ(ReadBytes(kept), "new");
+    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "new");
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, LeftoverRemoval, ::testing::Values(IDYES, IDNO));
+
+TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
+{
+    std::string noise;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 3 * 1024 * 1024; ++i) {
+        seed = seed * 1103515245 + 12345;
+        noise += (char)(seed >> 16);
+    }
+    WriteBytes(target + L"keep.mp3", "k");
+    const std::string previous[] = {
+        "",  // none at all
+        noise,
+        std::string(100000, 'k') + "\n" + std::string(5000, '\\') + "\nx\\..\\..\\out\\keep.mp3",
+        "keep.mp3\\\n.\\\nC:keep.mp3\n\\\\server\\share\\keep.mp3\nk?ep.mp3\nkeep.mp3.\nkeep.mp3 \n",
+    };
+    SetPlaylist({{Source(L"a.mp3", "a"), L"A", 1}});
+    SetOptions(1, 0, 0, 0, 0);
+    State.Options.RemoveDropped = 1;
+    for (const std::string& bytes : previous) {
+        DeleteFileW((target + L"playlist.m3u").c_str());
+        if (!bytes.empty())
+            WriteBytes(target + L"playlist.m3u", bytes);
+        watcher.boxes.clear();
+        Run();
+        // The shell's question about replacing a.mp3 paints its text; a question of ours has one.
+        for (const CapturedBox& box : watcher.boxes)
+            EXPECT_EQ(box.text, L"") << bytes.size();
+        EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"a.mp3", L"keep.mp3", L"playlist.m3u"}));
+    }
+}
+
+// A drive of 1 MiB that the test script mounts and maps before the tests run, where it may.
+std::wstring SmallDrive(std::string* why)
+{
+    wchar_t drive[16] = {};
+    char reason[512] = {};
+    if (GetEnvironmentVariableW(L"CORVELLE_SMALL_DRIVE", drive, 16) && drive[0])
+        return drive;
+    GetEnvironmentVariableA("CORVELLE_SMALL_DRIVE_REFUSED", reason, sizeof reason);
+    *why = reason[0] ? reason : "CORVELLE_SMALL_DRIVE is not set";
+    return L"";
+}
+
+TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
+{
+    SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1}});
+    SetOptions(0, 0, 0, 0, 0);
+    HWND owner = host->window;
+    watcher.handler = [](HWND dialog) {
+        PressButton(dialog, IDNO);
+        return true;
+    };
+    EXPECT_TRUE(ConfirmTargetSpace(owner, (target + L"x").c_str(), (int)target.size()));
+    EXPECT_TRUE(watcher.boxes.empty()) << "plenty of room";
+
+    std::string why;
+    std::wstring drive = SmallDrive(&why);
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive to fill: " << why;
+    EXPECT_FALSE(ConfirmTargetSpace(owner, (drive + L"x").c_str(), (int)drive.size()));
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    EXPECT_EQ(watcher.boxes[0].text.substr(0, 16), L"The copies need ");
+    EXPECT_NE(watcher.boxes[0].text.find(L"2.0 MiB, but only "), std::wstring::npos) << Utf8(watcher.boxes[0].text);
+    EXPECT_EQ(watcher.boxes[0].owner, owner);
+    EXPECT_EQ(watcher.boxes[0].buttons, (std::set<int>{IDYES, IDNO}));
+    EXPECT_EQ(ListFiles(drive), std::vector<std::wstring>{}) << "nothing written";
+}
+
 // --- Language pack -------------------------------------------------------------------------
 
 TEST_F(CopyRun, BoxesSpeakTheLanguagePack)

@@ -1,0 +1,330 @@
+#include "copy/leftovers.h"
+#include <shellapi.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+#include "copy/playlist_file.h"
+#include "resources/resource_ids.h"
+#include "state/plugin_state.h"
+#include "text/format_bounded.h"
+#include "text/localised_text.h"
+
+static const size_t PreviousPlaylistLimit = 16 * 1024 * 1024;
+// A line longer than this many bytes names no path that fits PathCapacity.
+static const size_t LineLimit = NarrowBufferSize;
+static const int QuestionCapacity = 512;
+static const char ByteOrderMark[] = "\xEF\xBB\xBF";
+
+PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage)
+{
+    PreviousPlaylist previous = {nullptr, 0, codePage};
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return previous;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+        DWORD wanted = (DWORD)((uint64_t)size.QuadPart < PreviousPlaylistLimit ? size.QuadPart
+                                                                                 : PreviousPlaylistLimit);
+        DWORD read = 0;
+        previous.bytes = (char*)malloc(wanted);
+        if (previous.bytes && ReadFile(file, previous.bytes, wanted, &read, nullptr))
+            previous.length = read;
+    }
+    CloseHandle(file);
+    if (!previous.length)
+        FreePreviousPlaylist(&previous);
+    return previous;
+}
+
+void FreePreviousPlaylist(PreviousPlaylist* previous)
+{
+    free(previous->bytes);
+    previous->bytes = nullptr;
+    previous->length = 0;
+}
+
+// --- Reading the lines ---------------------------------------------------------------------
+
+struct LineReader {
+    const char* at;
+    const char* end;
+};
+
+static LineReader ReadLinesOf(const PreviousPlaylist& previous)
+{
+    LineReader reader = {previous.bytes, previous.bytes + previous.length};
+    if (previous.length >= 3 && memcmp(previous.bytes, ByteOrderMark, 3) == 0)
+        reader.at += 3;
+    return reader;
+}
+
+// The next line without its CR LF; a last line cut off by the read limit counts as well.
+static bool NextLine(LineReader* reader, const char** line, size_t* length)
+{
+    if (reader->at >= reader->end)
+        return false;
+    const char* start = reader->at;
+    const char* stop = (const char*)memchr(start, '\n', (size_t)(reader->end - start));
+    if (!stop)
+        stop = reader->end;
+    reader->at = stop < reader->end ? stop + 1 : stop;
+    size_t count = (size_t)(stop - start);
+    if (count && start[count - 1] == '\r')
+        --count;
+    *line = start;
+    *length = count;
+    return true;
+}
+
+// The line in UTF-16, or false when it cannot name a path (too long, binary, a comment).
+static bool WidenLine(const char* line, size_t length, UINT codePage, wchar_t* wide)
+{
+    if (!length || length > LineLimit || line[0] == '#' || memchr(line, 0, length))
+        return false;
+    int count = MultiByteToWideChar(codePage, 0, line, (int)length, wide, PathCapacity - 1);
+    if (count <= 0)
+        return false;
+    wide[count] = 0;
+    return true;
+}
+
+// --- Making a listed path plain --------------------------------------------------------------
+
+static bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
+
+static bool IsReservedCharacter(wchar_t ch)
+{
+    return ch < 0x20 || wcschr(L":*?\"<>|", ch) != nullptr;
+}
+
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices whatever follows the dot.
+static bool IsDeviceName(const wchar_t* name, size_t length)
+{
+    static const wchar_t* const Devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    size_t base = 0;
+    while (base < length && name[base] != L'.')
+        ++base;
+    while (base > 0 && name[base - 1] == L' ')
+        --base;
+    wchar_t upper[8] = {};
+    if (base == 0 || base > 7)
+        return false;
+    for (size_t i = 0; i < base; ++i)
+        upper[i] = (wchar_t)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)name[i]);
+    for (const wchar_t* device : Devices)
+        if (wcscmp(upper, device) == 0)
+            return true;
+    return base == 4 && (wcsncmp(upper, L"COM", 3) == 0 || wcsncmp(upper, L"LPT", 3) == 0) &&
+           upper[3] >= L'1' && upper[3] <= L'9';
+}
+
+// Windows drops trailing dots and spaces, so such a name would reach another file.
+static bool IsPlainName(const wchar_t* name, size_t length)
+{
+    wchar_t last = name[length - 1];
+    return last != L'.' && last != L' ' && !IsDeviceName(name, length);
+}
+
+bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity)
+{
+    if (!capacity || IsSeparator(line[0]))
+        return false;
+    for (const wchar_t* at = line; *at; ++at)
+        if (IsReservedCharacter(*at))
+            return false;
+    size_t length = 0, depth = 0;
+    const wchar_t* name = line;
+    while (*name) {
+        size_t nameLength = 0;
+        while (name[nameLength] && !IsSeparator(name[nameLength]))
+            ++nameLength;
+        const wchar_t* next = name + nameLength + (name[nameLength] ? 1 : 0);
+        if (nameLength == 0)
+            return false;
+        if (nameLength == 1 && name[0] == L'.') {
+            name = next;
+            continue;
+        }
+        if (nameLength == 2 && name[0] == L'.' && name[1] == L'.') {
+            if (depth == 0)
+                return false;
+            // Back to the end of the previous name, or to the start.
+            while (length > 0 && relative[length - 1] != L'\\')
+                --length;
+            length = length > 0 ? length - 1 : 0;
+            --depth;
+            name = next;
+            continue;
+        }
+        if (!IsPlainName(name, nameLength) || length + 1 + nameLength >= capacity)
+            return false;
+        if (depth > 0)
+            relative[length++] = L'\\';
+        wmemcpy(relative + length, name, nameLength);
+        length += nameLength;
+        ++depth;
+        name = next;
+    }
+    relative[length] = 0;
+    return depth > 0 && !IsSeparator(line[wcslen(line) - 1]);
+}
+
+// --- Telling leftovers ---------------------------------------------------------------------
+
+static bool IsReachedThroughLink(const wchar_t* full, size_t folderLength)
+{
+    wchar_t folder[PathCapacity];
+    lstrcpynW(folder, full, PathCapacity);
+    for (wchar_t* slash = wcsrchr(folder, L'\\'); slash && (size_t)(slash - folder) >= folderLength;
+         slash = wcsrchr(folder, L'\\')) {
+        *slash = 0;
+        DWORD attributes = GetFileAttributesW(folder);
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return true;
+    }
+    return false;
+}
+
+static bool IsPlaylistFileName(const wchar_t* relative)
+{
+    return SameFileName(relative, PlaylistFileName) || SameFileName(relative, PlaylistFileNameUtf8);
+}
+
+// A short (8.3) form of a name reaches the same file as its long form.
+static bool IsCopyOfThisRun(const CopyLists& lists, const wchar_t* full)
+{
+    if (FindByDestination(lists.index, lists.destinationList, full))
+        return true;
+    wchar_t longForm[PathCapacity];
+    DWORD length = GetLongPathNameW(full, longForm, PathCapacity);
+    return length > 0 && length < (DWORD)PathCapacity &&
+           FindByDestination(lists.index, lists.destinationList, longForm);
+}
+
+// The full path of a leftover named by `line` into `full`, or false.
+static bool FindLeftover(const wchar_t* line, const CopyLists& lists, const wchar_t* targetPath,
+                         int nameOffset, wchar_t* full)
+{
+    wchar_t relative[PathCapacity];
+    if (!ResolveListedPath(line, relative, PathCapacity) || IsPlaylistFileName(relative))
+        return false;
+    size_t length = (size_t)nameOffset + wcslen(relative);
+    if (length >= (size_t)PathCapacity)
+        return false;
+    wmemcpy(full, targetPath, (size_t)nameOffset);
+    wcscpy(full + nameOffset, relative);
+    DWORD attributes = GetFileAttributesW(full);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
+    return !IsReachedThroughLink(full, (size_t)nameOffset) && !IsCopyOfThisRun(lists, full);
+}
+
+// The shell's list of leftovers (paths one after another, ended by an empty one), each once.
+struct Leftovers {
+    wchar_t* list;
+    wchar_t* write;
+    TextSet named;
+    unsigned count;
+};
+
+// Room for every line that could be a leftover, counted before anything is looked up.
+static size_t LeftoverRoom(const PreviousPlaylist& previous, int nameOffset, size_t* lines)
+{
+    LineReader reader = ReadLinesOf(previous);
+    const char* line;
+    size_t length, room = 1;
+    *lines = 0;
+    wchar_t wide[PathCapacity], relative[PathCapacity];
+    while (NextLine(&reader, &line, &length)) {
+        if (!WidenLine(line, length, previous.codePage, wide) ||
+            !ResolveListedPath(wide, relative, PathCapacity))
+            continue;
+        room += (size_t)nameOffset + wcslen(relative) + 1;
+        ++*lines;
+    }
+    return room;
+}
+
+static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
+                             const wchar_t* targetPath, int nameOffset, Leftovers* found)
+{
+    LineReader reader = ReadLinesOf(previous);
+    const char* line;
+    size_t length;
+    wchar_t wide[PathCapacity], full[PathCapacity];
+    while (NextLine(&reader, &line, &length)) {
+        if (!WidenLine(line, length, previous.codePage, wide) ||
+            !FindLeftover(wide, lists, targetPath, nameOffset, full))
+            continue;
+        if (FindText(found->named, found->list, full) >= 0)
+            continue;
+        uint32_t offset = (uint32_t)(found->write - found->list);
+        size_t fullLength = wcslen(full) + 1;
+        wmemcpy(found->write, full, fullLength);
+        found->write += fullLength;
+        *found->write = 0;
+        AddText(&found->named, found->list, offset);
+        ++found->count;
+    }
+}
+
+static bool AskToRemove(unsigned count)
+{
+    wchar_t format[QuestionCapacity] = {}, question[QuestionCapacity] = {};
+    FormatBounded(question, QuestionCapacity,
+                  FetchTextOrOwn(RemoveLeftoversString, format, QuestionCapacity), count);
+    EnsureCaption();
+    return MessageBoxW(HostWindow(), question, State.SharedCaption, MB_YESNO) == IDYES;
+}
+
+// The question has been asked already; the Recycle Bin keeps what the user may want back.
+static void MoveToRecycleBin(const wchar_t* list)
+{
+    SHFILEOPSTRUCTW request = {};
+    request.hwnd = HostWindow();
+    request.wFunc = FO_DELETE;
+    request.pFrom = list;
+    request.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+    SHFileOperationW(&request);
+}
+
+// Each folder between a removed file and the target folder goes when it is empty; the first
+// that is not empty (or not removable) ends the climb.
+static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
+{
+    wchar_t folder[PathCapacity];
+    for (const wchar_t* path = list; *path; path += wcslen(path) + 1) {
+        lstrcpynW(folder, path, PathCapacity);
+        for (wchar_t* slash = wcsrchr(folder, L'\\'); slash && (size_t)(slash - folder) >= folderLength;
+             slash = wcsrchr(folder, L'\\')) {
+            *slash = 0;
+            if (!RemoveDirectoryW(folder))
+                break;
+        }
+    }
+}
+
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
+                     const wchar_t* targetPath, int nameOffset)
+{
+    if (!previous.bytes || !lists.index.records)
+        return;
+    size_t lines;
+    size_t room = LeftoverRoom(previous, nameOffset, &lines);
+    if (!lines)
+        return;
+    size_t listBytes = (room * sizeof(wchar_t) + 3) & ~(size_t)3;
+    char* block = (char*)malloc(listBytes + TextSetBytes(lines));
+    if (!block)
+        return;
+    Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, lines), 0};
+    *found.write = 0;
+    CollectLeftovers(previous, lists, targetPath, nameOffset, &found);
+    if (found.count && AskToRemove(found.count)) {
+        MoveToRecycleBin(found.list);
+        RemoveEmptiedFolders(found.list, (size_t)nameOffset);
+    }
+    free(block);
+}

@@ -1,0 +1,36 @@
+// Copies that an earlier run made and this one no longer makes. The playlist file the run
+// replaces names them; before it is replaced, its bytes are kept, and once the new copies are
+// listed, every file it names inside the target folder that this run does not make again is
+// a leftover, offered for removal.
+#pragma once
+#include <windows.h>
+#include <stddef.h>
+#include "copy/copy_lists.h"
+
+// The bytes of the playlist file that a run replaces.
+struct PreviousPlaylist {
+    char* bytes;    // null: there was none, or it could not be read
+    size_t length;
+    UINT codePage;  // what it was written in: UTF-8 for "playlist.m3u8", else the ANSI one
+};
+
+// Reads the file at `path` into one heap block; beyond the first 16 MiB nothing is read, so
+// nothing named there is ever removed.
+PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage);
+void FreePreviousPlaylist(PreviousPlaylist* previous);
+
+// Makes the path a playlist line names, relative to the target folder, plain in `relative`
+// (backslashes only, no "." or ".." left). False for a line that names no file inside the
+// folder: a comment, an empty line, a drive, a leading slash, a ".." that climbs out, a
+// wildcard or other reserved character, a name Windows would read otherwise (trailing dots or
+// spaces, device names), or a path too long for `capacity`.
+bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
+
+// Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
+// that `lists` (with their index, before unchanged copies are left out) does not copy to and
+// that are not a playlist file. When there are any, asks whether to remove them, and on Yes
+// puts them in the Recycle Bin where the drive has one, in one shell delete, then removes the
+// folders inside the target that they leave empty. `targetPath` holds the playlist file's
+// path; its first `nameOffset` characters are the target folder.
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
+                     const wchar_t* targetPath, int nameOffset);
