@@ -51,7 +51,7 @@ TextSet PlaceTextSet(void* block, size_t count)
 }
 
 // Half the slots at most are ever taken, so a free one always ends the probe.
-int64_t FindText(const TextSet& set, const wchar_t* base, const wchar_t* text)
+int64_t FindInTextSet(const TextSet& set, const wchar_t* base, const wchar_t* text)
 {
     for (uint32_t at = FoldedHash(text) & set.mask; set.slots[at]; at = (at + 1) & set.mask) {
         uint32_t offset = set.slots[at] - 1;
@@ -110,7 +110,7 @@ CopyRecord* FindBySource(const CopyIndex& index, const wchar_t* sourceList, cons
 {
     if (!index.records)
         return nullptr;
-    int64_t offset = FindText(index.sources, sourceList, path);
+    int64_t offset = FindInTextSet(index.sources, sourceList, path);
     return offset < 0 ? nullptr : RecordAt(index, &CopyRecord::source, (uint32_t)offset);
 }
 
@@ -119,6 +119,6 @@ CopyRecord* FindByDestination(const CopyIndex& index, const wchar_t* destination
 {
     if (!index.records)
         return nullptr;
-    int64_t offset = FindText(index.destinations, destinationList, path);
+    int64_t offset = FindInTextSet(index.destinations, destinationList, path);
     return offset < 0 ? nullptr : RecordAt(index, &CopyRecord::destination, (uint32_t)offset);
 }

@@ -22,7 +22,7 @@ size_t TextSetBytes(size_t count);
 // A set in `block` (TextSetBytes(count) bytes, 4-byte aligned), empty.
 TextSet PlaceTextSet(void* block, size_t count);
 // The offset of a text in `base` equal to `text`, or -1 when there is none.
-int64_t FindText(const TextSet& set, const wchar_t* base, const wchar_t* text);
+int64_t FindInTextSet(const TextSet& set, const wchar_t* base, const wchar_t* text);
 void AddText(TextSet* set, const wchar_t* base, uint32_t offset);
 
 // One copy of a run, in the order the lists hold them.

@@ -258,7 +258,7 @@ static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& 
         if (!WidenLine(line, length, previous.codePage, wide) ||
             !FindLeftover(wide, lists, targetPath, nameOffset, full))
             continue;
-        if (FindText(found->named, found->list, full) >= 0)
+        if (FindInTextSet(found->named, found->list, full) >= 0)
             continue;
         uint32_t offset = (uint32_t)(found->write - found->list);
         size_t fullLength = wcslen(full) + 1;
