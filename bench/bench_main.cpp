@@ -43,5 +43,6 @@ int main()
     BenchCopyLists();
     BenchCopyRun();
     BenchSizeCounter();
+    BenchResync();
     return 0;
 }

@@ -15,3 +15,9 @@ std::wstring BenchFolder(const wchar_t* name);
 void BenchCopyLists();
 void BenchCopyRun();
 void BenchSizeCounter();
+void BenchResync();
+
+struct HostSimulator;
+// The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
+extern const int RunFileCount, RunFileBytes;
+void MakeRunSources(HostSimulator* host, const std::wstring& root);

@@ -10,15 +10,15 @@
 #include "hostsim/host_simulator.h"
 #include "state/plugin_state.h"
 
-static const int FileCount = 1000;
-static const int FileBytes = 256 * 1024;
+const int RunFileCount = 1000;
+const int RunFileBytes = 256 * 1024;
 static const int FilesPerAlbum = 100;
 static const double TargetShare = 0.05;
 
-static void MakeSources(HostSimulator* host, const std::wstring& root)
+void MakeRunSources(HostSimulator* host, const std::wstring& root)
 {
-    std::string bytes(FileBytes, 'x');
-    for (int i = 0; i < FileCount; ++i) {
+    std::string bytes(RunFileBytes, 'x');
+    for (int i = 0; i < RunFileCount; ++i) {
         wchar_t album[64], name[64], title[64];
         wsprintfW(album, L"src\\Album %02d\\", i / FilesPerAlbum);
         wsprintfW(name, L"track %04d.mp3", i);
@@ -44,8 +44,8 @@ void BenchCopyRun()
     State.Options = {1, 1, 1, 1, 1};
 
     std::wstring root = BenchFolder(L"copy-run");
-    MakeSources(host, root);
-    State.PlaylistCount = FileCount;
+    MakeRunSources(host, root);
+    State.PlaylistCount = RunFileCount;
     std::wstring target = root + L"out\\";
     CreateDirectoryW(target.c_str(), nullptr);
     wchar_t path[PathCapacity] = {};
@@ -53,7 +53,7 @@ void BenchCopyRun()
 
     // The simulator logs every host request; room for all of them keeps its own growing
     // out of the module's allocation count and time.
-    host->log.reserve(16 * FileCount);
+    host->log.reserve(16 * RunFileCount);
     uint64_t allocationsBefore = AllocationCount();
     CopyLists lists;
     LARGE_INTEGER start = Now();
@@ -69,7 +69,7 @@ void BenchCopyRun()
 
     double share = shellCopy > 0 ? preparation / shellCopy : 0;
     printf("copy run: %d files of %d KiB, every option on, %d copied, %llu allocations, %d boxes\n",
-           FileCount, FileBytes / 1024, copied, (unsigned long long)allocations, (int)watcher.boxes.size());
+           RunFileCount, RunFileBytes / 1024, copied, (unsigned long long)allocations, (int)watcher.boxes.size());
     printf("copy run: preparation %.1f ms, shell copy %.1f ms, ratio %.2f %% (target <= %.0f %%): %s\n",
            preparation * 1000, shellCopy * 1000, share * 100, TargetShare * 100,
            share <= TargetShare ? "met" : "MISSED");
@@ -80,7 +80,7 @@ void BenchCopyRun()
         uint64_t size;
         QueryFileSize(entry.path.c_str(), &size);
     }
-    printf("copy run: of the preparation, %d presence lookups take %.1f ms\n", FileCount,
+    printf("copy run: of the preparation, %d presence lookups take %.1f ms\n", RunFileCount,
            SecondsSince(start) * 1000);
 
     StopWatchingDialogs(&watcher);
