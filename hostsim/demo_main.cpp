@@ -3,9 +3,14 @@
 // target folder and the options it was given, answers every box the way a user pressing
 // Enter would, and shows what came of it. Exits 1 when the copy did not happen.
 //
-//   corvelle_demo --run FOLDER [--target FOLDER] [--module DLL]
+//   corvelle_demo --run FOLDER [--target FOLDER] [--module DLL] [--resync]
 //                 [--playlist|--no-playlist] [--m3u8|--no-m3u8] [--number|--no-number]
 //                 [--title|--no-title] [--directory|--no-directory]
+//                 [--skip-unchanged|--no-skip-unchanged] [--remove-dropped|--no-remove-dropped]
+//
+// With --resync it copies twice with both sync options on: once into the empty target, then,
+// after one file has changed, one entry has left the playlist and one has joined it, again;
+// and shows what the second run left alone, copied and removed.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -31,11 +36,14 @@ const OptionFlag Flags[] = {
     {L"number", NumberFilenamesBox, L"Add number to beginning of filename", true},
     {L"title", UsePlaylistTitleBox, L"Use playlist title instead of filename", false},
     {L"directory", IncludeDirectoryBox, L"Keep parent directory", true},
+    {L"skip-unchanged", SkipUnchangedBox, L"Only copy new or changed files", false},
+    {L"remove-dropped", RemoveDroppedBox, L"Remove copies no longer in the playlist", false},
 };
 
 struct DemoArguments {
     std::wstring run, target, module;
     std::map<int, bool> boxes;
+    bool resync = false;
 };
 
 std::wstring WithBackslash(std::wstring folder)
@@ -75,6 +83,8 @@ bool ParseArguments(DemoArguments* arguments)
             arguments->target = WithBackslash(words[++i]);
         else if (word == L"--module" && hasValue)
             arguments->module = words[++i];
+        else if (word == L"--resync")
+            arguments->resync = true;
         else if (!SetFlag(word, arguments)) {
             PrintText(L"demo: unknown argument " + word + L"\n");
             good = false;
@@ -89,6 +99,8 @@ bool ParseArguments(DemoArguments* arguments)
         arguments->target = arguments->run + L"target\\";
     if (arguments->module.empty())
         arguments->module = BesideProgram(CORVELLE_PRODUCT_FROM_PROGRAM);
+    if (arguments->resync)
+        arguments->boxes[SkipUnchangedBox] = arguments->boxes[RemoveDroppedBox] = true;
     return good;
 }
 
@@ -221,31 +233,14 @@ size_t CountCopied(const std::vector<SimEntry>& playlist, const std::wstring& ta
     return copied;
 }
 
-int RunDemo(const DemoArguments& arguments)
+// Picks the command from the player's menu and plays the Save As window and the boxes;
+// false when the Save As window did not take the target.
+bool RunCommand(DemoHost& demo, const DemoArguments& arguments)
 {
-    std::wstring settings = arguments.run + L"settings\\";
-    std::vector<SimEntry> playlist = MakeSamplePlaylist(arguments.run + L"music\\");
-    CreateFolders(arguments.target);
-
-    PrintText(L"Corvelle demo: the real plug-in in a simulated player\n  module:   " +
-              arguments.module + L"\n  settings: " + settings + L"  (the player's settings folder)\n" +
-              L"  target:   " + arguments.target + L"\n\nThe player's playlist:\n");
-    PrintPlaylist(playlist);
-
     BoxAnswers answers;
     DialogWatcher watcher;
     watcher.handler = AnswerEverything(&answers);
     StartWatchingDialogs(&watcher);
-    DemoHost demo;
-    std::wstring problem;
-    if (!StartDemoHost(arguments.module, settings, &demo, &problem)) {
-        StopWatchingDialogs(&watcher);
-        StopDemoHost(&demo);
-        PrintText(L"\ndemo: " + problem + L"\n");
-        return 1;
-    }
-    demo.host->playlist = playlist;
-
     answers.saveAs.setBoxes = arguments.boxes;
     answers.saveAs.fileName = arguments.target + L"(any name)";
     answers.saveAs.button = IDOK;
@@ -255,13 +250,12 @@ int RunDemo(const DemoArguments& arguments)
     PrintText(line);
     SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
     StopWatchingDialogs(&watcher);
-    StopDemoHost(&demo);
 
     const SaveAsRun& run = answers.saveAs;
     if (!run.pressed || run.refused) {
         PrintText(run.saveAs ? L"demo: the Save As window did not take the target folder\n"
                              : L"demo: no Save As window was shown\n");
-        return 1;
+        return false;
     }
     PrintText(L"The dialog \"" + run.title + L"\" showed " + run.countText + L" files, " +
               run.sizeText + L" in all. Options set:\n");
@@ -277,21 +271,107 @@ int RunDemo(const DemoArguments& arguments)
     }
     if (watcher.boxes.size() < 2)
         PrintText(L"  (none)\n");
+    return true;
+}
+
+// The target's files and their bytes, to tell what a second run did.
+std::map<std::wstring, std::string> TakeStock(const std::wstring& target)
+{
+    std::map<std::wstring, std::string> stock;
+    for (const std::wstring& file : ListFiles(target))
+        stock[file] = ReadBytes(target + file);
+    return stock;
+}
+
+// Between the two runs: the first present file changes, the last present one leaves the
+// playlist, and a new one joins it at the end.
+void ChangeSample(std::vector<SimEntry>* playlist, const std::wstring& music)
+{
+    size_t first = 0, last = 0;
+    for (size_t i = 0; i < playlist->size(); ++i)
+        if (FileExists((*playlist)[i].path))
+            last = i;
+    WriteFileBytes((*playlist)[first].path, ReadBytes((*playlist)[first].path) + "remastered\n");
+    PrintText(L"\nBetween the runs: changed " + (*playlist)[first].path + L",\n  dropped " +
+              (*playlist)[last].path + L" from the playlist,\n  added ");
+    playlist->erase(playlist->begin() + (long)last);
+    std::wstring added = music + L"Beta Band\\New Single.mp3";
+    CreateFolders(music + L"Beta Band\\");
+    WriteFileBytes(added, "sample Beta Band - New Single\n" + std::string(32 * 1024, '.'));
+    playlist->push_back({added, L"Beta Band - New Single", 201});
+    PrintText(added + L".\n");
+}
+
+void PrintResync(const std::map<std::wstring, std::string>& before,
+                 const std::map<std::wstring, std::string>& after)
+{
+    PrintText(L"\nWhat the second run did to the target:\n");
+    for (const auto& file : after) {
+        auto earlier = before.find(file.first);
+        const wchar_t* what = earlier == before.end()          ? L"copied (new)      "
+                              : earlier->second != file.second ? L"copied (changed)  "
+                                                               : L"left alone        ";
+        PrintText(std::wstring(L"  ") + what + file.first + L"\n");
+    }
+    for (const auto& file : before)
+        if (!after.count(file.first))
+            PrintText(L"  removed           " + file.first + L"\n");
+}
+
+int RunDemo(const DemoArguments& arguments)
+{
+    std::wstring settings = arguments.run + L"settings\\";
+    std::wstring music = arguments.run + L"music\\";
+    std::vector<SimEntry> playlist = MakeSamplePlaylist(music);
+    CreateFolders(arguments.target);
+
+    PrintText(L"Corvelle demo: the real plug-in in a simulated player\n  module:   " +
+              arguments.module + L"\n  settings: " + settings + L"  (the player's settings folder)\n" +
+              L"  target:   " + arguments.target + L"\n\nThe player's playlist:\n");
+    PrintPlaylist(playlist);
+
+    DialogWatcher startUp;  // start-up may show a box
+    StartWatchingDialogs(&startUp);
+    DemoHost demo;
+    std::wstring problem;
+    bool started = StartDemoHost(arguments.module, settings, &demo, &problem);
+    StopWatchingDialogs(&startUp);
+    if (!started) {
+        StopDemoHost(&demo);
+        PrintText(L"\ndemo: " + problem + L"\n");
+        return 1;
+    }
+    demo.host->playlist = playlist;
+    bool copied = RunCommand(demo, arguments);
+    std::map<std::wstring, std::string> before = TakeStock(arguments.target);
+    if (copied && arguments.resync) {
+        ChangeSample(&playlist, music);
+        PrintText(L"\nThe player's playlist now:\n");
+        PrintPlaylist(playlist);
+        demo.host->playlist = playlist;
+        copied = RunCommand(demo, arguments);
+    }
+    StopDemoHost(&demo);
+    if (!copied)
+        return 1;
 
     std::vector<std::wstring> files = ListFiles(arguments.target);
     PrintText(L"\nFiles in " + arguments.target + L":\n");
     PrintTree(arguments.target, files);
+    if (arguments.resync)
+        PrintResync(before, TakeStock(arguments.target));
     PrintPlaylistFile(arguments.target, arguments.boxes.at(SaveM3U8Box));
 
     std::wstring settingsFile = settings + L"Plugins\\plugin.ini";
     PrintText(L"\nSettings file " + settingsFile + L":\n");
     PrintIndented(FromCodePage(ReadBytes(settingsFile), CP_ACP));
 
-    size_t present = 0, copied = CountCopied(playlist, arguments.target, files, &present);
+    size_t present = 0, copies = CountCopied(playlist, arguments.target, files, &present);
+    wchar_t line[160];
     _snwprintf(line, 160, L"\n%u of %u present files copied; %u entry missing.\n",
-               (unsigned)copied, (unsigned)present, (unsigned)(playlist.size() - present));
+               (unsigned)copies, (unsigned)present, (unsigned)(playlist.size() - present));
     PrintText(line);
-    return copied == present && present > 0 ? 0 : 1;
+    return copies == present && present > 0 ? 0 : 1;
 }
 
 }  // namespace
