@@ -489,18 +489,6 @@ TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
     }
 }
 
-// A drive of 1 MiB that the test script mounts and maps before the tests run, where it may.
-std::wstring SmallDrive(std::string* why)
-{
-    wchar_t drive[16] = {};
-    char reason[512] = {};
-    if (GetEnvironmentVariableW(L"CORVELLE_SMALL_DRIVE", drive, 16) && drive[0])
-        return drive;
-    GetEnvironmentVariableA("CORVELLE_SMALL_DRIVE_REFUSED", reason, sizeof reason);
-    *why = reason[0] ? reason : "CORVELLE_SMALL_DRIVE is not set";
-    return L"";
-}
-
 TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
 {
     SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1}});

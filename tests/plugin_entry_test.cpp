@@ -427,4 +427,41 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
     EXPECT_EQ(CommandsSeen().back().wParam, Command);
 }
 
+// 2 MiB do not fit a drive of 1 MiB: the dialog asks, and No leaves the user in the dialog,
+// where Cancel ends it with nothing written.
+TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
+{
+    std::string why;
+    std::wstring drive = SmallDrive(&why);
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive to fill: " << why;
+    ASSERT_EQ(Start(), 0);
+    std::wstring music = folder + L"music\\";
+    CreateFolders(music);
+    WriteBytes(music + L"big.mp3", std::string(2 * 1024 * 1024, 'b'));
+    host->playlist = {{music + L"big.mp3", L"Big", 61}};
+    SaveAsRun copy;
+    copy.setBoxes[SavePlaylistBox] = true;
+    copy.fileName = drive + L"ignored.name";
+    copy.button = IDOK;
+    DialogHandler saveAs = DriveSaveAs(&copy);
+    watcher.handler = [&](HWND dialog) {
+        if (saveAs(dialog))
+            return true;
+        PressButton(dialog, IDNO);
+        PostMessageW(copy.saveAs, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    };
+    SendToHost(WM_COMMAND, Command);
+
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    const CapturedBox& question = watcher.boxes[1];
+    EXPECT_EQ(question.caption, L"Corvelle v1.11");
+    EXPECT_EQ(question.text.substr(0, 34), L"The copies need 2.0 MiB, but only ");
+    EXPECT_EQ(question.owner, copy.saveAs);
+    EXPECT_EQ(question.buttons, (std::set<int>{IDYES, IDNO}));
+    EXPECT_TRUE(host->playing) << "nothing of the run began";
+    EXPECT_EQ(ListFiles(drive), std::vector<std::wstring>{});
+}
+
 }  // namespace

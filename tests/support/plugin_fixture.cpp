@@ -71,3 +71,14 @@ void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << Utf8(path);
 }
+
+std::wstring SmallDrive(std::string* why)
+{
+    wchar_t drive[16] = {};
+    char reason[512] = {};
+    if (GetEnvironmentVariableW(L"CORVELLE_SMALL_DRIVE", drive, 16) && drive[0])
+        return drive;
+    GetEnvironmentVariableA("CORVELLE_SMALL_DRIVE_REFUSED", reason, sizeof reason);
+    *why = reason[0] ? reason : "CORVELLE_SMALL_DRIVE is not set";
+    return L"";
+}
