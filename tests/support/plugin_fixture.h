@@ -35,6 +35,6 @@ HINSTANCE LanguagePack();
 // Writes a file, failing the test when it cannot be created.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
-// The root of a drive of 1 MiB ("S:\\") that the test script mounts and maps where it may;
+// The root of a drive of 1 MiB ("S:\") that the test script mounts and maps where it may;
 // empty, with `why` saying why, where it could not.
 std::wstring SmallDrive(std::string* why);
