@@ -84,6 +84,13 @@ protected:
         EXPECT_EQ(box.buttons, std::set<int>{IDOK});
     }
 
+    // Each file below the target holds exactly its bytes.
+    void ExpectContents(const std::vector<std::pair<std::wstring, std::string>>& files)
+    {
+        for (const auto& file : files)
+            EXPECT_EQ(ReadBytes(target + file.first), file.second) << Utf8(file.first);
+    }
+
     std::string Header() const { return State.Options.SaveM3U8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n"; }
 
     std::wstring source, target;
@@ -374,13 +381,9 @@ TEST_F(CopyRun, SecondRunCopiesOnlyWhatIsNewOrChanged)
     State.PlaylistCount = 4;
     watcher.boxes.clear();
     Run();
-    EXPECT_EQ(ReadBytes(target + L"1_a.mp3"), "KKKK");
-    EXPECT_EQ(ReadBytes(target + L"2_b.mp3"), "bbbbbb");
-    EXPECT_EQ(ReadBytes(target + L"3_c.mp3"), "KKKK");
-    EXPECT_EQ(ReadBytes(target + L"4_d.mp3"), "dddd");
-    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
-              "#EXTM3U\r\n#EXTINF:1,A\r\n1_a.mp3\r\n#EXTINF:2,B\r\n2_b.mp3\r\n"
-              "#EXTINF:3,C\r\n3_c.mp3\r\n#EXTINF:4,D\r\n4_d.mp3\r\n");
+    ExpectContents({{L"1_a.mp3", "KKKK"}, {L"2_b.mp3", "bbbbbb"}, {L"3_c.mp3", "KKKK"}, {L"4_d.mp3", "dddd"},
+                    {L"playlist.m3u", "#EXTM3U\r\n#EXTINF:1,A\r\n1_a.mp3\r\n#EXTINF:2,B\r\n2_b.mp3\r\n"
+                                      "#EXTINF:3,C\r\n3_c.mp3\r\n#EXTINF:4,D\r\n4_d.mp3\r\n"}});
     ASSERT_EQ(watcher.boxes.size(), 1u) << "only the changed copy is replaced, after the shell asks";
     EXPECT_TRUE(watcher.boxes[0].buttons.count(IDYES));
 
@@ -402,13 +405,10 @@ TEST_F(CopyRun, InStepEachSourceIsCopiedOnceUnderANameOfItsOwn)
     Run();
     EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Playlist (2).M3U", L"X (3).mp3", L"playlist.m3u",
                                                             L"x (2).mp3", L"x.mp3"}));
-    EXPECT_EQ(ReadBytes(target + L"x.mp3"), "1");
-    EXPECT_EQ(ReadBytes(target + L"x (2).mp3"), "2");
-    EXPECT_EQ(ReadBytes(target + L"Playlist (2).M3U"), "4");
-    EXPECT_EQ(ReadBytes(target + L"X (3).mp3"), "5");
-    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
-              "#EXTM3U\r\n#EXTINF:1,\r\nx.mp3\r\n#EXTINF:2,\r\nx (2).mp3\r\n#EXTINF:3,\r\nx.mp3\r\n"
-              "#EXTINF:4,\r\nPlaylist (2).M3U\r\n#EXTINF:5,\r\nX (3).mp3\r\n");
+    ExpectContents({{L"x.mp3", "1"}, {L"x (2).mp3", "2"}, {L"Playlist (2).M3U", "4"}, {L"X (3).mp3", "5"},
+                    {L"playlist.m3u", "#EXTM3U\r\n#EXTINF:1,\r\nx.mp3\r\n#EXTINF:2,\r\nx (2).mp3\r\n"
+                                      "#EXTINF:3,\r\nx.mp3\r\n#EXTINF:4,\r\nPlaylist (2).M3U\r\n"
+                                      "#EXTINF:5,\r\nX (3).mp3\r\n"}});
     EXPECT_TRUE(watcher.boxes.empty()) << "no copy lands on another";
 }
 
