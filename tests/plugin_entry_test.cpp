@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <map>
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
 #include "support/product_fixture.h"
@@ -425,6 +426,110 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
     // The host's own procedure saw the command after the copy was over.
     ASSERT_FALSE(CommandsSeen().empty());
     EXPECT_EQ(CommandsSeen().back().wParam, Command);
+}
+
+// --- Keeping a folder in step, through the dialog -------------------------------------------
+
+struct Stamp {
+    std::string bytes;
+    FILETIME written;
+};
+
+Stamp StampOf(const std::wstring& path)
+{
+    Stamp stamp = {ReadBytes(path), {}};
+    WIN32_FILE_ATTRIBUTE_DATA facts = {};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts);
+    stamp.written = facts.ftLastWriteTime;
+    return stamp;
+}
+
+bool operator==(const Stamp& a, const Stamp& b)
+{
+    return a.bytes == b.bytes && CompareFileTime(&a.written, &b.written) == 0;
+}
+
+class KeptInStep : public PluginEntry {
+protected:
+    // The user ticks the boxes given, names the target and presses Save; every question
+    // after the Save As window gets Yes.
+    void CopyWith(const std::map<int, bool>& boxes)
+    {
+        SaveAsRun copy;
+        copy.setBoxes = boxes;
+        copy.fileName = target + L"ignored.name";
+        copy.button = IDOK;
+        DialogHandler saveAs = DriveSaveAs(&copy);
+        watcher.boxes.clear();
+        watcher.handler = [saveAs](HWND dialog) {
+            if (saveAs(dialog))
+                return true;
+            PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+            return true;
+        };
+        SendToHost(WM_COMMAND, Command);
+        ASSERT_TRUE(copy.pressed && !copy.refused);
+    }
+
+    std::wstring Music(const std::wstring& relative, const std::string& bytes)
+    {
+        std::wstring path = folder + L"music\\" + relative;
+        CreateFolders(path.substr(0, path.rfind(L'\\') + 1));
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    std::wstring target = folder + L"target\\";
+};
+
+// A first run, then a second after one source changed and one entry joined: only those two
+// reach the shell copy, the others keep their bytes and times; names that collide get a
+// number, a source listed twice is copied once, and of what the previous playlist file named
+// only the leftover inside the target goes.
+TEST_F(KeptInStep, SecondRunCopiesOnlyWhatChangedAndRemovesOnlyLeftovers)
+{
+    ASSERT_EQ(Start(), 0);
+    CreateFolders(target);
+    std::wstring first = Music(L"A\\x.mp3", "one");
+    host->playlist = {{first, L"A", 1}, {Music(L"B\\x.mp3", "two"), L"B", 2}, {first, L"A again", 3},
+                      {Music(L"c.mp3", "three"), L"C", 4}};
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, false},
+                                       {NumberFilenamesBox, false}, {SkipUnchangedBox, true},
+                                       {RemoveDroppedBox, true}};
+    CopyWith(boxes);
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"c.mp3", L"playlist.m3u", L"x (2).mp3", L"x.mp3"}));
+    std::string listed = "#EXTM3U\r\n#EXTINF:1,A\r\nx.mp3\r\n#EXTINF:2,B\r\nx (2).mp3\r\n"
+                         "#EXTINF:3,A again\r\nx.mp3\r\n#EXTINF:4,C\r\nc.mp3\r\n";
+    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), listed);
+    EXPECT_EQ(ReadBytes(target + L"x (2).mp3"), "two");
+
+    // The copies that are to stay get other bytes of their size, newer than their sources, so
+    // that a copy over them would show.
+    WriteBytes(target + L"x.mp3", "ONE");
+    WriteBytes(target + L"x (2).mp3", "TWO");
+    Stamp kept[] = {StampOf(target + L"x.mp3"), StampOf(target + L"x (2).mp3")};
+    Music(L"c.mp3", "three, remastered");
+    host->playlist.push_back({Music(L"d.mp3", "four"), L"D", 5});
+    WriteBytes(target + L"old.mp3", "old");
+    CreateFolders(target + L"Folder\\");
+    WriteBytes(folder + L"outside.mp3", "outside");
+    WriteBytes(target + L"playlist.m3u", listed + "old.mp3\r\n..\\outside.mp3\r\n" + Utf8(first) +
+                                             "\r\nFolder\r\nmissing.mp3\r\nC.MP3\r\n");
+    CopyWith(boxes);
+
+    EXPECT_TRUE(StampOf(target + L"x.mp3") == kept[0]);
+    EXPECT_TRUE(StampOf(target + L"x (2).mp3") == kept[1]);
+    EXPECT_EQ(ReadBytes(target + L"c.mp3"), "three, remastered");
+    EXPECT_EQ(ReadBytes(target + L"d.mp3"), "four");
+    EXPECT_EQ(ListFiles(target),
+              (std::vector<std::wstring>{L"c.mp3", L"d.mp3", L"playlist.m3u", L"x (2).mp3", L"x.mp3"}));
+    EXPECT_NE(GetFileAttributesW((target + L"Folder").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadBytes(folder + L"outside.mp3"), "outside");
+    EXPECT_EQ(ReadBytes(first), "one");
+    // The Save As window, the question about the one leftover, the shell's about c.mp3.
+    ASSERT_EQ(watcher.boxes.size(), 3u);
+    EXPECT_EQ(watcher.boxes[1].text, L"Remove 1 copies that are no longer in the playlist?");
+    EXPECT_EQ(watcher.boxes[2].text, L"") << "the shell's question paints its text";
 }
 
 // 2 MiB do not fit a drive of 1 MiB: the dialog asks, and No leaves the user in the dialog,
