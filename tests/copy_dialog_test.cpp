@@ -273,7 +273,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     short frame[4];
     for (short& v : frame)
         v = (short)read.Word();
-    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 57}));
+    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 69}));
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no menu
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no class
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no caption
@@ -294,6 +294,10 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1001, L"BUTTON", L"Add &number to beginning of filename", 201, 18, 130, 8, box, 0},
         {1005, L"BUTTON", L"Keep parent &directory", 201, 30, 85, 8, box, 0},
         {1006, L"BUTTON", L"&m3u8", 101, 42, 35, 8, box, 0},
+        {-1, L"STATIC", L"Free space:", 64, 54, 70, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1009, L"EDIT", L"", 139, 54, 58, 12, readout, 0},
+        {1007, L"BUTTON", L"Only copy &new or changed files", 201, 42, 150, 8, box, 0},
+        {1008, L"BUTTON", L"&Remove copies no longer in the playlist", 201, 54, 150, 8, box, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {
