@@ -142,7 +142,8 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     Open(run);
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=0\r\n"
-                                       "IncludeDirectory=1\r\n");
+                                       "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
+                                       "RemoveDropped=0\r\n");
     EXPECT_TRUE(ListFiles(target).empty());
     EXPECT_TRUE(host->playing);
 
