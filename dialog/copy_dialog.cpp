@@ -71,10 +71,10 @@ static void CentreOnScreen(HWND window)
     SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
 }
 
-// The folder the Save As window shows; false when the answer is an error or too long for the
-// buffer (a cut path names another folder). For a place that is not a file-system folder
-// Windows answers with an error and Wine with the shell's parsing name ("::{20d04fe0-...}"),
-// which the disk query then refuses.
+// The folder the Save As window shows; false for an error, an empty path or one too long for
+// the buffer (a cut path names another folder). For a place that is not a file-system folder
+// Windows gives no path, while Wine gives the shell's parsing name ("::{20d04fe0-...}" for My
+// Computer), which the disk query then refuses.
 static bool FetchShownFolder(HWND dialog, wchar_t* folder)
 {
     HWND saveAs = GetParent(dialog);
