@@ -174,12 +174,6 @@ bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists)
 
 // --- Room on the target, asked on confirmation ----------------------------------------------
 
-static uint32_t WholeKib(uint64_t bytes)
-{
-    uint64_t kib = bytes >> 10;
-    return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)kib;
-}
-
 // What the copies add to the target: their sources' sizes less the files they replace.
 static uint64_t BytesToCopy(const CopyLists& lists)
 {

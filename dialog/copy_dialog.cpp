@@ -19,7 +19,7 @@ static const DWORD CopyDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENA
 static_assert(CopyDialogFlags == 0x880864, "the dialog's flags");
 
 static const int FilterCapacity = 32;
-static const int CountCapacity = 255;
+static const int ReadoutCapacity = 255;
 // Up to this count the read-out has no thousands separator.
 static const int32_t CountShortFormLimit = 1000;
 
@@ -34,6 +34,8 @@ static const OptionBox OptionBoxes[] = {
     {NumberFilenamesBox, &CopyOptions::NumberFilenames},
     {UsePlaylistTitleBox, &CopyOptions::UsePlaylistTitle},
     {IncludeDirectoryBox, &CopyOptions::IncludeDirectory},
+    {SkipUnchangedBox, &CopyOptions::SkipUnchanged},
+    {RemoveDroppedBox, &CopyOptions::RemoveDropped},
 };
 
 void ShowCopyDialog()
@@ -73,9 +75,56 @@ static void CentreOnScreen(HWND window)
 static UINT_PTR ConfirmTarget(HWND dialog, const OPENFILENAMEW& request)
 {
     ReadDialogOptions(dialog);
-    if (ConfirmTargetSpace(GetParent(dialog), request.lpstrFile, request.nFileOffset))
-        return 1;
-    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+    if (!ConfirmTargetSpace(GetParent(dialog), request.lpstrFile, request.nFileOffset))
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
+    return 1;
+}
+
+// The folder the Save As window shows; false for an error, an empty path or one too long for
+// the buffer (a cut path names another folder). For a place that is not a file-system folder
+// Windows gives no path, while Wine gives the shell's parsing name ("::{20d04fe0-...}" for My
+// Computer), which the disk query then refuses.
+static bool FetchShownFolder(HWND dialog, wchar_t* folder)
+{
+    HWND saveAs = GetParent(dialog);
+    LRESULT length = SendMessageW(saveAs, CDM_GETFOLDERPATH, PathCapacity, (LPARAM)folder);
+    return length > 1 && length <= PathCapacity;
+}
+
+// What the user may still write there, quotas included, in the form of the size read-out.
+static void ShowFreeSpace(HWND dialog)
+{
+    wchar_t folder[PathCapacity] = {};
+    wchar_t text[ReadoutCapacity] = {};
+    ULARGE_INTEGER available = {};
+    if (FetchShownFolder(dialog, folder) &&
+        GetDiskFreeSpaceExW(folder, &available, nullptr, nullptr))
+        FormatSizeText(text, ReadoutCapacity, WholeKib(available.QuadPart), false);
+    SetDlgItemTextW(dialog, FreeSpaceReadout, text);
+}
+
+// Removing dropped copies reads the playlist file the previous copy wrote, and only a copy
+// that writes one leaves that record for the next.
+static void EnableRemoveDroppedBox(HWND dialog)
+{
+    bool playlist = IsDlgButtonChecked(dialog, SavePlaylistBox) == BST_CHECKED;
+    EnableWindow(GetDlgItem(dialog, RemoveDroppedBox), playlist);
+}
+
+static UINT_PTR OnSaveAsNotice(HWND dialog, const NMHDR* notice)
+{
+    switch (notice->code) {
+    case CDN_INITDONE:
+        // Centred once the system has laid the Save As window out; the user moves it freely after.
+        CentreOnScreen(GetParent(dialog));
+        ShowFreeSpace(dialog);
+        break;
+    case CDN_FOLDERCHANGE:
+        ShowFreeSpace(dialog);
+        break;
+    case CDN_FILEOK:
+        return ConfirmTarget(dialog, *((const OFNOTIFYW*)notice)->lpOFN);
+    }
     return 1;
 }
 
@@ -85,13 +134,12 @@ UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         InitCopyDialog(dialog);
         return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == SavePlaylistBox && HIWORD(wParam) == BN_CLICKED)
+            EnableRemoveDroppedBox(dialog);
+        return 0;
     case WM_NOTIFY:
-        // Centred once the system has laid the Save As window out; the user moves it freely after.
-        if (((const NMHDR*)lParam)->code == CDN_INITDONE)
-            CentreOnScreen(GetParent(dialog));
-        if (((const NMHDR*)lParam)->code == CDN_FILEOK)
-            return ConfirmTarget(dialog, *((const OFNOTIFYW*)lParam)->lpOFN);
-        return 1;
+        return OnSaveAsNotice(dialog, (const NMHDR*)lParam);
     case SizeProgressMessage:
         ShowSizeProgress(dialog, wParam, lParam);
         return 1;
@@ -105,13 +153,20 @@ UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 static void ShowFileCount(HWND dialog)
 {
-    wchar_t text[CountCapacity] = {};
+    wchar_t text[ReadoutCapacity] = {};
     int32_t count = State.PlaylistCount;
     if (count <= CountShortFormLimit)
-        FormatBounded(text, CountCapacity, L"%d", count);
+        FormatBounded(text, ReadoutCapacity, L"%d", count);
     else
-        FormatBounded(text, CountCapacity, L"%d,%03d", count / 1000, count % 1000);
+        FormatBounded(text, ReadoutCapacity, L"%d,%03d", count / 1000, count % 1000);
     SetDlgItemTextW(dialog, FileCountReadout, text);
+}
+
+// Only with both boxes can the user see both options; a template missing either leaves the
+// two keys in the settings file as they are.
+static bool HasSyncBoxes(HWND dialog)
+{
+    return GetDlgItem(dialog, SkipUnchangedBox) && GetDlgItem(dialog, RemoveDroppedBox);
 }
 
 void InitCopyDialog(HWND dialog)
@@ -120,13 +175,17 @@ void InitCopyDialog(HWND dialog)
     State.PlaylistCount = PlaylistLength();
     StartSizeCounter(dialog);
     ShowFileCount(dialog);
+    // Known before the load, which leaves the options of missing boxes off.
+    State.SyncBoxesShown = HasSyncBoxes(dialog) ? 1 : 0;
     LoadOptions();
     for (const OptionBox& box : OptionBoxes)
         CheckDlgButton(dialog, box.control, (UINT)(State.Options.*box.option));
+    EnableRemoveDroppedBox(dialog);
 }
 
 void ReadDialogOptions(HWND dialog)
 {
+    // A box the template lacks reads as clear, so its option stays off for the run.
     for (const OptionBox& box : OptionBoxes)
         State.Options.*box.option = IsDlgButtonChecked(dialog, box.control) == BST_CHECKED ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // The copy command's dialog: the system Save As dialog extended with a child area (template
-// 102 of the language resource instance) showing the playlist's file count and total size
-// and the five option check boxes. Only the folder of the confirmed path matters.
+// 102 of the language resource instance) showing the playlist's file count and total size,
+// the free space of the folder shown and the option check boxes. Only the folder of the
+// confirmed path matters.
 #pragma once
 #include <windows.h>
 
@@ -11,8 +12,9 @@ void ShowCopyDialog();
 // The hook of the child area (not of the Save As window itself, which is its parent).
 UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Stores the playlist count, starts the size counter, shows the count and sets the check
-// boxes from the options as loaded from the settings file.
+// Stores the playlist count, starts the size counter, shows the count, notes whether the
+// template has the boxes of the last two options and sets the check boxes from the options
+// as loaded from the settings file.
 void InitCopyDialog(HWND dialog);
 
 // Reads the check boxes into the options.

@@ -1,8 +1,10 @@
 #include "hostsim/save_as_driver.h"
+#include <commdlg.h>
 #include "resources/resource_ids.h"
 
-const int CopyOptionBoxes[5] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
-                                UsePlaylistTitleBox, IncludeDirectoryBox};
+const int CopyOptionBoxes[7] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
+                                UsePlaylistTitleBox, IncludeDirectoryBox, SkipUnchangedBox,
+                                RemoveDroppedBox};
 
 static const wchar_t RunProperty[] = L"CorvelleSaveAsRun";
 static const UINT_PTR StepTimer = 0xC0;
@@ -20,6 +22,14 @@ HWND FindCopyDialogArea(HWND saveAs)
         if (GetDlgItem(child, FileCountReadout))
             return child;
     return nullptr;
+}
+
+std::wstring FolderShown(HWND saveAs)
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (SendMessageW(saveAs, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)folder) <= 0)
+        return std::wstring();
+    return folder;
 }
 
 bool ShowsFinalTotal(HWND area)
@@ -45,6 +55,28 @@ static void Observe(SaveAsRun& run, HWND area)
         run.fileTypes.push_back(text);
     }
     GetWindowRect(run.saveAs, &run.frame);
+}
+
+// Opens the next folder of browseTo once the last one is shown; true when all have been.
+static bool BrowseOn(SaveAsRun& run, HWND area, bool late)
+{
+    std::wstring shown = FolderShown(run.saveAs);
+    if (run.browsing && shown == run.foldersSeen.back() && !late)
+        return false;
+    run.browsing = false;
+    run.foldersSeen.push_back(shown);
+    run.freeSpaceSeen.push_back(ControlText(area, FreeSpaceReadout));
+    size_t next = run.foldersSeen.size() - 1;
+    if (next >= run.browseTo.size())
+        return true;
+    if (run.browseTo[next] == L"..") {
+        PressButton(run.saveAs, SaveAsUpOneLevel);
+    } else {
+        SetDlgItemTextW(run.saveAs, SaveAsFileNameCombo, run.browseTo[next].c_str());
+        PressButton(run.saveAs, IDOK);
+    }
+    run.browsing = true;
+    return false;
 }
 
 static void Act(SaveAsRun& run, HWND area)
@@ -80,7 +112,9 @@ static void CALLBACK Step(HWND saveAs, UINT, UINT_PTR timer, DWORD)
     HWND area = FindCopyDialogArea(saveAs);
     if (area && run->onStep)
         run->onStep(saveAs, area);
-    if (!area || (run->waitForFinalTotal && !ShowsFinalTotal(area) && !late))
+    if (!area || !BrowseOn(*run, area, late))
+        return;
+    if (run->waitForFinalTotal && !ShowsFinalTotal(area) && !late)
         return;
     Observe(*run, area);
     Act(*run, area);

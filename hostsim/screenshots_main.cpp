@@ -23,6 +23,7 @@ namespace {
 const size_t LargePlaylist = 9000;
 const DWORD CountingShotAfter = 1500;  // ms after the first running total
 const UINT SettleMilliseconds = 700;
+const DWORD FlushMilliseconds = 100;
 const UINT_PTR ShotTimer = 0x5C;
 
 std::wstring OutFolder;
@@ -56,6 +57,11 @@ void TakeShot(HWND window, const wchar_t* name)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     GdiFlush();
+    // Wine's X11 driver hands a window's painting on to the X server only when its thread
+    // waits for messages; without the wait the screen still lacks whatever was painted last
+    // (the copy dialog's lowest boxes, in the pictures). Waking for no input, nothing is
+    // dispatched in between.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, FlushMilliseconds, 0);
     RECT frame = {};
     GetWindowRect(window, &frame);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;

@@ -53,6 +53,11 @@ struct PluginState {
     // Stored by the copy dialog each time it opens; read by the counter and the copy run.
     int32_t PlaylistCount = 0;
     CopyOptions Options;
+    // Nonzero when the dialog's template, as last opened, has the boxes of SkipUnchanged and
+    // RemoveDropped, as the module's own has. A language pack's older template lacks them:
+    // those two options are then off for the run, and their stored values are neither read
+    // nor written.
+    int32_t SyncBoxesShown = 1;
 
     wchar_t SharedCaption[CaptionCapacity] = {};  // empty until built
     int32_t AboutBoxOpen = 0;

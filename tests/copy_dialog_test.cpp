@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <wctype.h>
+#include <algorithm>
 #include "dialog/copy_dialog.h"
 #include "dialog/size_counter.h"
 #include "hostsim/dialog_watcher.h"
@@ -7,6 +9,7 @@
 #include "settings/settings_store.h"
 #include "support/plugin_fixture.h"
 #include "text/format_bounded.h"
+#include "text/localised_text.h"
 
 namespace {
 
@@ -112,12 +115,14 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
         std::vector<UINT> checks;
     };
     const Case cases[] = {
-        {nullptr, {0, 0, 1, 0, 0}},
-        {"[Corvelle]\r\nIncludeDirectory=1\r\nSaveM3U8=1\r\n", {0, 1, 1, 0, 1}},
-        {"[Corvelle]\r\nSavePlaylist=5\r\nNumberFilenames=0\r\n", {1, 0, 0, 0, 0}},
+        {nullptr, {0, 0, 1, 0, 0, 0, 0}},
+        {"[Corvelle]\r\nIncludeDirectory=1\r\nSaveM3U8=1\r\nRemoveDropped=1\r\n",
+         {0, 1, 1, 0, 1, 0, 1}},
+        {"[Corvelle]\r\nSavePlaylist=5\r\nNumberFilenames=0\r\nSkipUnchanged=3\r\n",
+         {1, 0, 0, 0, 0, 1, 0}},
     };
     const wchar_t* keys[] = {L"SavePlaylist", L"SaveM3U8", L"NumberFilenames", L"UsePlaylistTitle",
-                             L"IncludeDirectory"};
+                             L"IncludeDirectory", L"SkipUnchanged", L"RemoveDropped"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file ? c.file : "no file");
         State.Options = CopyOptions();
@@ -128,7 +133,7 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
         Open(run);
         EXPECT_EQ(run.checks, c.checks);
         // The cancelled dialog wrote every box back as 0 or 1.
-        for (size_t i = 0; i < 5; ++i)
+        for (size_t i = 0; i < c.checks.size(); ++i)
             EXPECT_EQ(StoredText(settingsFile, keys[i]), c.checks[i] ? L"1" : L"0") << Utf8(keys[i]);
     }
 }
@@ -142,7 +147,8 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     Open(run);
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=0\r\n"
-                                       "IncludeDirectory=1\r\n");
+                                       "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
+                                       "RemoveDropped=0\r\n");
     EXPECT_TRUE(ListFiles(target).empty());
     EXPECT_TRUE(host->playing);
 
@@ -150,7 +156,109 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     EraseSavedOptions();
     SaveAsRun again;
     Open(again);
-    EXPECT_EQ(again.checks, (std::vector<UINT>{1, 0, 0, 0, 1}));
+    EXPECT_EQ(again.checks, (std::vector<UINT>{1, 0, 0, 0, 1, 0, 0}));
+}
+
+TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
+{
+    struct Case {
+        const char* file;
+        std::vector<bool> enabled;  // as opened, then after each of two clicks on Create playlist
+        std::vector<UINT> checks;   // as loaded: two clicks change nothing else
+    };
+    const Case cases[] = {
+        {"[Corvelle]\r\nSavePlaylist=0\r\nRemoveDropped=1\r\n", {false, true, false},
+         {0, 0, 1, 0, 0, 0, 1}},
+        {"[Corvelle]\r\nSavePlaylist=1\r\n", {true, false, true}, {1, 0, 1, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        State.Options = CopyOptions();
+        WriteBytes(settingsFile, c.file);
+        std::vector<bool> enabled;
+        SaveAsRun run;
+        run.onStep = [&enabled](HWND, HWND area) {
+            if (!enabled.empty())
+                return;  // the first step only
+            HWND playlist = GetDlgItem(area, SavePlaylistBox);
+            HWND remove = GetDlgItem(area, RemoveDroppedBox);
+            enabled.push_back(IsWindowEnabled(remove) != FALSE);
+            for (int click = 0; click < 2; ++click) {
+                SendMessageW(playlist, BM_CLICK, 0, 0);
+                enabled.push_back(IsWindowEnabled(remove) != FALSE);
+            }
+        };
+        Open(run);
+        EXPECT_EQ(enabled, c.enabled);
+        EXPECT_EQ(run.checks, c.checks);
+    }
+}
+
+// The free space in KiB, as the read-out counts it.
+uint32_t FreeKib(const std::wstring& path)
+{
+    ULARGE_INTEGER available = {};
+    EXPECT_TRUE(GetDiskFreeSpaceExW(path.c_str(), &available, nullptr, nullptr)) << Utf8(path);
+    return (uint32_t)std::min<uint64_t>(available.QuadPart >> 10, 0xFFFFFFFF);
+}
+
+uint64_t Tenths(uint32_t kib)
+{
+    return ((uint64_t)kib * 10 + 512) / 1024;
+}
+
+// The read-out's form, and the free space read before and after the dialog to within a
+// hundredth: other programs on the machine write and delete files on the same disk while the
+// dialog is open, so the free space it read need not lie between the two.
+void ExpectFreeSpaceText(const std::wstring& shown, uint32_t before, uint32_t after)
+{
+    uint64_t tenths = 0;
+    for (wchar_t c : shown.substr(0, shown.find(L' ')))
+        tenths = iswdigit(c) ? tenths * 10 + (uint64_t)(c - L'0') : tenths;
+    wchar_t form[64] = {};
+    FormatSizeText(form, 64, (uint32_t)(tenths * 1024 / 10), false);
+    EXPECT_EQ(shown, form);
+    uint64_t low = Tenths(std::min(before, after)), high = Tenths(std::max(before, after));
+    EXPECT_GE(tenths, low - low / 100) << Utf8(shown);
+    EXPECT_LE(tenths, high + high / 100) << Utf8(shown);
+}
+
+TEST_F(CopyDialogTest, FreeSpaceReadoutFollowsTheFolderShown)
+{
+    SaveAsRun run;
+    // Above the drives is a place that is no file-system folder.
+    run.browseTo = {L"C:\\", L"..", target};
+    uint32_t before[] = {FreeKib(L"C:\\"), FreeKib(target)};
+    Open(run);
+    uint32_t after[] = {FreeKib(L"C:\\"), FreeKib(target)};
+    ASSERT_EQ(run.freeSpaceSeen.size(), 4u);
+    EXPECT_EQ(run.foldersSeen[1], L"C:\\");
+    ExpectFreeSpaceText(run.freeSpaceSeen[1], before[0], after[0]);
+    EXPECT_EQ(run.freeSpaceSeen[2], L"") << Utf8(run.foldersSeen[2]);
+    EXPECT_EQ(run.foldersSeen[3] + L"\\", target);
+    ExpectFreeSpaceText(run.freeSpaceSeen[3], before[1], after[1]);
+}
+
+TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirKeysAlone)
+{
+    WriteBytes(settingsFile, "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n");
+    State.Options.SkipUnchanged = 1;  // left by an earlier opening
+    ASSERT_NE(InstallLanguagePack(), nullptr);
+    SaveAsRun old;
+    old.toggles = {SavePlaylistBox};
+    Open(old);
+    EXPECT_EQ(State.Options.SkipUnchanged, 0);
+    EXPECT_EQ(State.Options.RemoveDropped, 0);
+    EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
+                                       "SavePlaylist=1\r\nSaveM3U8=0\r\nNumberFilenames=1\r\n"
+                                       "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
+
+    // Back with the module's own template, the stored values count again.
+    host->language = SimLanguage::Module;
+    State.LanguageInstance = State.ModuleInstance;
+    SaveAsRun own;
+    Open(own);
+    EXPECT_EQ(own.checks, (std::vector<UINT>{1, 0, 1, 0, 0, 1, 1}));
 }
 
 TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
@@ -273,7 +381,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     short frame[4];
     for (short& v : frame)
         v = (short)read.Word();
-    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 57}));
+    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 69}));
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no menu
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no class
     EXPECT_EQ(read.NameOrOrdinal(), L"");  // no caption
@@ -294,6 +402,10 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1001, L"BUTTON", L"Add &number to beginning of filename", 201, 18, 130, 8, box, 0},
         {1005, L"BUTTON", L"Keep parent &directory", 201, 30, 85, 8, box, 0},
         {1006, L"BUTTON", L"&m3u8", 101, 42, 35, 8, box, 0},
+        {-1, L"STATIC", L"Free space:", 64, 54, 70, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1009, L"EDIT", L"", 139, 54, 58, 12, readout, 0},
+        {1007, L"BUTTON", L"Only copy &new or changed files", 201, 42, 150, 8, box, 0},
+        {1008, L"BUTTON", L"&Remove copies no longer in the playlist", 201, 54, 150, 8, box, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {

@@ -23,8 +23,9 @@ TEST_P(ListedPath, StaysInsideTheTargetOrIsRefused)
     relative[PathCapacity] = L'#';
     bool resolved = ResolveListedPath(c.line, relative, PathCapacity);
     EXPECT_EQ(resolved, c.relative != nullptr);
-    if (resolved && c.relative)
+    if (resolved && c.relative) {
         EXPECT_STREQ(relative, c.relative);
+    }
     EXPECT_EQ(relative[PathCapacity], L'#') << "written past the buffer";
 }
 

@@ -422,7 +422,8 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
               "#EXTM3U\r\n#EXTINF:61,A\r\n1_a.mp3\r\n#EXTINF:62,B\r\n2_b.mp3\r\n");
     EXPECT_EQ(ReadBytes(SettingsFile()), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                          "NumberFilenames=1\r\nUsePlaylistTitle=0\r\n"
-                                         "IncludeDirectory=0\r\n");
+                                         "IncludeDirectory=0\r\nSkipUnchanged=0\r\n"
+                                         "RemoveDropped=0\r\n");
     // The host's own procedure saw the command after the copy was over.
     ASSERT_FALSE(CommandsSeen().empty());
     EXPECT_EQ(CommandsSeen().back().wParam, Command);
@@ -479,7 +480,14 @@ protected:
         return path;
     }
 
-    std::wstring target = folder + L"target\\";
+    void SetUp() override
+    {
+        PluginEntry::SetUp();
+        target = folder + L"target\\";
+        CreateFolders(target);
+    }
+
+    std::wstring target;
 };
 
 // A first run, then a second after one source changed and one entry joined: only those two
@@ -489,7 +497,6 @@ protected:
 TEST_F(KeptInStep, SecondRunCopiesOnlyWhatChangedAndRemovesOnlyLeftovers)
 {
     ASSERT_EQ(Start(), 0);
-    CreateFolders(target);
     std::wstring first = Music(L"A\\x.mp3", "one");
     host->playlist = {{first, L"A", 1}, {Music(L"B\\x.mp3", "two"), L"B", 2}, {first, L"A again", 3},
                       {Music(L"c.mp3", "three"), L"C", 4}};

@@ -27,48 +27,67 @@ protected:
 std::vector<int32_t> OptionValues()
 {
     const CopyOptions& o = State.Options;
-    return {o.SavePlaylist, o.SaveM3U8, o.NumberFilenames, o.UsePlaylistTitle, o.IncludeDirectory};
+    return {o.SavePlaylist, o.SaveM3U8, o.NumberFilenames, o.UsePlaylistTitle,
+            o.IncludeDirectory, o.SkipUnchanged, o.RemoveDropped};
 }
 
 TEST_F(SettingsStoreTest, WithoutAFileTheInitialValuesStay)
 {
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 0, 1, 0, 0}));
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 0, 1, 0, 0, 0, 0}));
     EXPECT_FALSE(FileExists(settingsFile));
 }
 
 TEST_F(SettingsStoreTest, LoadTakesOnlyTheKeysOfItsOwnSection)
 {
-    WriteBytes(settingsFile, "[Other]\r\nSavePlaylist=1\r\nIncludeDirectory=1\r\n"
-                             "[Corvelle]\r\nSaveM3U8=1\r\nNumberFilenames=0\r\nUsePlaylistTitle=5\r\n");
+    WriteBytes(settingsFile, "[Other]\r\nSavePlaylist=1\r\nIncludeDirectory=1\r\nSkipUnchanged=1\r\n"
+                             "[Corvelle]\r\nSaveM3U8=1\r\nNumberFilenames=0\r\nUsePlaylistTitle=5\r\n"
+                             "RemoveDropped=1\r\n");
     State.Options.IncludeDirectory = 1;  // left by an earlier dialog
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 0, 5, 1}));
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 0, 5, 1, 0, 1}));
 }
 
-TEST_F(SettingsStoreTest, SaveWritesTheFiveKeysInTheirOrder)
+TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
 {
-    State.Options = {1, 0, 0, 1, 1};
+    State.Options = {1, 0, 0, 1, 1, 0, 1};
     SaveOptions();
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=1\r\n"
-                                       "IncludeDirectory=1\r\n");
+                                       "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
+                                       "RemoveDropped=1\r\n");
     State.Options = CopyOptions();
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 0, 0, 1, 1}));
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 0, 0, 1, 1, 0, 1}));
+}
+
+TEST_F(SettingsStoreTest, WithoutTheSyncBoxesTheirOptionsAreOffAndTheirKeysStay)
+{
+    WriteBytes(settingsFile, "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nSaveM3U8=1\r\n");
+    State.SyncBoxesShown = 0;
+    State.Options.SkipUnchanged = 1;  // left by an earlier dialog
+    LoadOptions();
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 1, 0, 0, 0, 0}));
+    SaveOptions();
+    EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
+                                       "SaveM3U8=1\r\nSavePlaylist=0\r\nNumberFilenames=1\r\n"
+                                       "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
+    State.SyncBoxesShown = 1;
+    LoadOptions();
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 1, 0, 0, 1, 1}));
 }
 
 TEST_F(SettingsStoreTest, EraseRemovesThatSectionAndNothingElse)
 {
     WriteBytes(settingsFile, "[Before]\r\nSavePlaylist=4\r\n[Corvelle]\r\nSavePlaylist=1\r\n"
                              "NumberFilenames=0\r\n[After]\r\nNumberFilenames=3\r\n");
-    State.Options = {1, 1, 0, 1, 1};
+    State.Options = {1, 1, 0, 1, 1, 1, 0};
     EraseSavedOptions();
     EXPECT_EQ(Stored(L"Corvelle", L"SavePlaylist"), -7);
     EXPECT_EQ(Stored(L"Corvelle", L"NumberFilenames"), -7);
     EXPECT_EQ(Stored(L"Before", L"SavePlaylist"), 4);
     EXPECT_EQ(Stored(L"After", L"NumberFilenames"), 3);
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 1, 0, 1, 1}));
+    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 1, 0, 1, 1, 1, 0}));
 }
 
 // Counts the profile writes of the program (the module's code included) by replacing the

@@ -51,6 +51,12 @@ const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity)
 // Up to this many KiB (1024 MiB) a size has no thousands separator.
 static const uint32_t ShortFormLimit = 0x100000;
 
+uint32_t WholeKib(uint64_t bytes)
+{
+    uint64_t kib = bytes >> 10;
+    return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)kib;
+}
+
 void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting)
 {
     uint64_t tenths = ((uint64_t)kib * 10 + 512) / 1024;

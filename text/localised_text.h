@@ -22,6 +22,8 @@ const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity);
 // `counting`. Rounded to the nearest tenth of a MiB; the unit is string 2 (left out when it
 // is missing).
 void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting);
+// Whole KiB of a byte count, stopping at the largest the read-outs take.
+uint32_t WholeKib(uint64_t bytes);
 
 // Builds SharedCaption from string 1 unless it is built already. While string 1 yields
 // nothing it stays empty, and the next caller tries again.
