@@ -23,7 +23,7 @@ protected:
     DialogWatcher watcher;
 };
 
-// The x86_64 gen_corvelle.dll of this build.
+// The gen_corvelle.dll of this build; in the i686 build, the product itself.
 std::wstring ProductPath();
 // The ids of a menu's items by position; separators are 0.
 std::vector<UINT> MenuIds(HMENU menu);
