@@ -308,7 +308,9 @@ void PrintResync(const std::map<std::wstring, std::string>& before,
     PrintText(L"\nWhat the second run did to the target:\n");
     for (const auto& file : after) {
         auto earlier = before.find(file.first);
-        const wchar_t* what = earlier == before.end()          ? L"copied (new)      "
+        bool playlistFile = file.first == L"playlist.m3u" || file.first == L"playlist.m3u8";
+        const wchar_t* what = playlistFile                     ? L"written anew      "
+                              : earlier == before.end()          ? L"copied (new)      "
                               : earlier->second != file.second ? L"copied (changed)  "
                                                                : L"left alone        ";
         PrintText(std::wstring(L"  ") + what + file.first + L"\n");
