@@ -191,15 +191,21 @@ static bool IsPlaylistFileName(const wchar_t* relative)
     return SameFileName(relative, PlaylistFileName) || SameFileName(relative, PlaylistFileNameUtf8);
 }
 
-// A short (8.3) form of a name reaches the same file as its long form.
-static bool IsCopyOfThisRun(const CopyLists& lists, const wchar_t* full)
+static bool IsNamedByThisRun(const CopyLists& lists, const wchar_t* path)
 {
-    if (FindByDestination(lists.index, lists.destinationList, full))
+    return FindByDestination(lists.index, lists.destinationList, path) ||
+           FindBySource(lists.index, lists.sourceList, path);
+}
+
+// A copy this run makes, or a file it copies from (a target folder may hold sources too). A
+// short (8.3) form of a name reaches the same file as its long form.
+static bool IsPartOfThisRun(const CopyLists& lists, const wchar_t* full)
+{
+    if (IsNamedByThisRun(lists, full))
         return true;
     wchar_t longForm[PathCapacity];
     DWORD length = GetLongPathNameW(full, longForm, PathCapacity);
-    return length > 0 && length < (DWORD)PathCapacity &&
-           FindByDestination(lists.index, lists.destinationList, longForm);
+    return length > 0 && length < (DWORD)PathCapacity && IsNamedByThisRun(lists, longForm);
 }
 
 // The full path of a leftover named by `line` into `full`, or false.
@@ -218,7 +224,7 @@ static bool FindLeftover(const wchar_t* line, const CopyLists& lists, const wcha
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return false;
-    return !IsReachedThroughLink(full, (size_t)nameOffset) && !IsCopyOfThisRun(lists, full);
+    return !IsReachedThroughLink(full, (size_t)nameOffset) && !IsPartOfThisRun(lists, full);
 }
 
 // The shell's list of leftovers (paths one after another, ended by an empty one), each once.

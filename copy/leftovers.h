@@ -27,8 +27,8 @@ void FreePreviousPlaylist(PreviousPlaylist* previous);
 bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
 
 // Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
-// that `lists` (with their index, before unchanged copies are left out) does not copy to and
-// that are not a playlist file. When there are any, asks whether to remove them, and on Yes
+// that `lists` (with their index, before unchanged copies are left out) neither copies to nor
+// copies from, and that are not a playlist file. When there are any, asks whether to remove them, and on Yes
 // puts them in the Recycle Bin where the drive has one, in one shell delete, then removes the
 // folders inside the target that they leave empty. `targetPath` holds the playlist file's
 // path; its first `nameOffset` characters are the target folder.

@@ -414,7 +414,8 @@ TEST_F(CopyRun, InStepEachSourceIsCopiedOnceUnderANameOfItsOwn)
 
 // The previous playlist file names a leftover twice (once through ".."), one in a folder of
 // its own, a copy still made (in other case), and what must never go: a file outside the
-// target, an absolute path, a folder, a missing file, a wildcard, a device.
+// target, an absolute path, a source of this run kept in the target, a folder, a missing
+// file, a wildcard, a device.
 class LeftoverRemoval : public CopyRun, public ::testing::WithParamInterface<int> {};
 
 TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
@@ -428,11 +429,12 @@ TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
     WriteBytes(target + L"keep.mp3", "unlisted");
     CreateFolders(target + L"Folder\\");
     WriteBytes(folder + L"outside.mp3", "outside");
-    std::string lines = "#EXTM3U\r\n#EXTINF:1,Old\r\nold.mp3\r\nsub/deep/left.mp3\r\n1_A.MP3\r\n"
+    WriteBytes(target + L"mine.mp3", "mine");
+    std::string lines = "#EXTM3U\r\n#EXTINF:1,Old\r\nold.mp3\r\nsub/deep/left.mp3\r\n1_A.MP3\r\nmine.mp3\r\n"
                         "..\\outside.mp3\r\n" + Utf8(kept) + "\r\n\\" + Utf8(kept.substr(3)) +
                         "\r\nFolder\r\nmissing.mp3\r\n*.mp3\r\nNUL.mp3\r\nsub\\deep\\..\\deep\\left.mp3";
     WriteBytes(target + L"playlist.m3u8", "\xEF\xBB\xBF" + lines);
-    SetPlaylist({{kept, L"A", 1}});
+    SetPlaylist({{kept, L"A", 1}, {target + L"mine.mp3", L"Mine", 2}});
     SetOptions(1, 1, 1, 0, 0);
     State.Options.RemoveDropped = 1;
     // The shell's question before it replaces 1_a.mp3 paints its text; ours is a control.
@@ -445,9 +447,10 @@ TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
     EXPECT_EQ(watcher.boxes[0].text, L"Remove 2 copies that are no longer in the playlist?");
     EXPECT_EQ(watcher.boxes[0].owner, host->window);
     EXPECT_EQ(watcher.boxes[0].buttons, (std::set<int>{IDYES, IDNO}));
-    std::vector<std::wstring> left = {L"1_a.mp3", L"keep.mp3", L"playlist.m3u8"};
+    std::vector<std::wstring> left = {L"1_a.mp3", L"2_mine.mp3", L"keep.mp3", L"mine.mp3", L"playlist.m3u8"};
     if (answer == IDNO)
-        left = {L"1_a.mp3", L"keep.mp3", L"old.mp3", L"playlist.m3u8", L"sub\\deep\\left.mp3"};
+        left = {L"1_a.mp3",        L"2_mine.mp3",    L"keep.mp3", L"mine.mp3",
+                L"old.mp3",        L"playlist.m3u8", L"sub\\deep\\left.mp3"};
     EXPECT_EQ(ListFiles(target), left);
     EXPECT_EQ(GetFileAttributesW((target + L"sub").c_str()) == INVALID_FILE_ATTRIBUTES, answer == IDYES);
     EXPECT_NE(GetFileAttributesW((target + L"Folder").c_str()), INVALID_FILE_ATTRIBUTES);
