@@ -61,8 +61,7 @@ void BenchResync()
     printf("resync: first run of %d files of %d KiB %.1f ms, re-run with all unchanged %.1f ms, "
            "boxes %d then %d\n", RunFileCount, RunFileBytes / 1024, first.seconds * 1000,
            again.seconds * 1000, (int)boxesBefore, (int)(watcher.boxes.size() - boxesBefore));
-    // The run's count takes in its box: the player's copy of the text and the watcher's record.
-    printf("resync: heap allocations of the re-run: room check %llu, run %llu (with its box)\n",
+    printf("resync: heap allocations of the re-run: room check %llu, run %llu\n",
            (unsigned long long)again.checkAllocations, (unsigned long long)again.runAllocations);
     printf("resync: re-run %.2f %% of the first run (target <= %.0f %%): %s\n", share * 100,
            TargetShare * 100, share <= TargetShare ? "met" : "MISSED");
