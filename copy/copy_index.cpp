@@ -5,7 +5,7 @@ static const size_t SmallestSlotCount = 8;
 
 // File names compare as the file system's upper-case table does; CharUpperW folds one
 // character when it is handed over in the pointer's low word.
-static wchar_t FoldCase(wchar_t ch)
+wchar_t FoldCase(wchar_t ch)
 {
     if (ch < 0x80)
         return ch >= L'a' && ch <= L'z' ? (wchar_t)(ch - (L'a' - L'A')) : ch;

@@ -8,6 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// A character in upper case, as the file system compares names.
+wchar_t FoldCase(wchar_t ch);
 // Compares two texts as file names, ignoring case.
 bool SameFileName(const wchar_t* a, const wchar_t* b);
 

@@ -375,7 +375,8 @@ static wchar_t* MoveDown(wchar_t* to, const wchar_t* from)
 
 int LeaveOutUnchanged(CopyLists* lists)
 {
-    if (!lists->index.records || !lists->sourceList)
+    // Only a folder kept in step marks copies unchanged.
+    if (!lists->keepsInStep || !lists->index.records || !lists->sourceList)
         return lists->entries;
     wchar_t* source = lists->sourceList;
     wchar_t* destination = lists->destinationList;

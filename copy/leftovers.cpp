@@ -111,7 +111,7 @@ static bool IsDeviceName(const wchar_t* name, size_t length)
     if (base == 0 || base > 7)
         return false;
     for (size_t i = 0; i < base; ++i)
-        upper[i] = (wchar_t)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)name[i]);
+        upper[i] = FoldCase(name[i]);
     for (const wchar_t* device : Devices)
         if (wcscmp(upper, device) == 0)
             return true;
@@ -172,13 +172,22 @@ bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity)
 
 // --- Telling leftovers ---------------------------------------------------------------------
 
+// Cuts `path` to the folder that holds it; false when that folder is no longer strictly inside
+// the target folder, whose path (with its closing backslash) is `folderLength` characters.
+static bool CutToFolderInside(wchar_t* path, size_t folderLength)
+{
+    wchar_t* slash = wcsrchr(path, L'\\');
+    if (!slash || (size_t)(slash - path) < folderLength)
+        return false;
+    *slash = 0;
+    return true;
+}
+
 static bool IsReachedThroughLink(const wchar_t* full, size_t folderLength)
 {
     wchar_t folder[PathCapacity];
     lstrcpynW(folder, full, PathCapacity);
-    for (wchar_t* slash = wcsrchr(folder, L'\\'); slash && (size_t)(slash - folder) >= folderLength;
-         slash = wcsrchr(folder, L'\\')) {
-        *slash = 0;
+    while (CutToFolderInside(folder, folderLength)) {
         DWORD attributes = GetFileAttributesW(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
             return true;
@@ -303,12 +312,9 @@ static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
     wchar_t folder[PathCapacity];
     for (const wchar_t* path = list; *path; path += wcslen(path) + 1) {
         lstrcpynW(folder, path, PathCapacity);
-        for (wchar_t* slash = wcsrchr(folder, L'\\'); slash && (size_t)(slash - folder) >= folderLength;
-             slash = wcsrchr(folder, L'\\')) {
-            *slash = 0;
+        while (CutToFolderInside(folder, folderLength))
             if (!RemoveDirectoryW(folder))
                 break;
-        }
     }
 }
 
