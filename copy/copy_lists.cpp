@@ -9,8 +9,6 @@
 // A parent folder part is looked for only when at least this many characters precede the
 // file name, so that a file in a volume root (D:\song.mp3) keeps none.
 static const size_t ParentFolderMinimumOffset = 5;
-// Room for the " (2)" ... " (4294967295)" that keeps a copy's name its own.
-static const size_t UniqueSuffixReserve = 13;
 
 const wchar_t* FindLastChar(const wchar_t* text, wchar_t ch)
 {
@@ -81,28 +79,6 @@ bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
            existing.writeTime + WriteTimeTolerance >= original.writeTime;
 }
 
-static wchar_t SafeLookAlike(wchar_t ch)
-{
-    switch (ch) {
-    case L'"': return L'\'';
-    case L'*': return L'+';
-    case L'/': return L'-';
-    case L':': return L'-';
-    case L'<': return 0x00AB;
-    case L'>': return 0x00BB;
-    case L'?': return 0x00BF;
-    case L'\\': return L'_';
-    case L'|': return L'!';
-    default: return ch;
-    }
-}
-
-void SanitizeBaseName(wchar_t* text)
-{
-    for (wchar_t* at = text; *at; at = CharNextW(at))
-        *at = SafeLookAlike(*at);
-}
-
 int NumberWidth(int count)
 {
     int width = 1;
@@ -144,28 +120,6 @@ static FolderPart FindParentFolderPart(const wchar_t* path, const wchar_t* fileN
     return {start, (size_t)(fileName - start)};
 }
 
-static bool OnlyDotsAndSpaces(const wchar_t* text, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
-        if (text[i] != L'.' && text[i] != L' ')
-            return false;
-    return true;
-}
-
-// Windows drops trailing dots and spaces from a name, so a name made only of them means
-// the folder itself or its parent. A folder name never holds the reserved characters
-// either; a part that does ("C:\" of a \\?\ path, "a/../") would lead out of the target.
-static bool IsUsableFolderName(const FolderPart& part)
-{
-    size_t nameLength = part.length - 1;
-    if (OnlyDotsAndSpaces(part.start, nameLength))
-        return false;
-    for (size_t i = 0; i < nameLength; ++i)
-        if (SafeLookAlike(part.start[i]) != part.start[i])
-            return false;
-    return true;
-}
-
 CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& prefix)
 {
     const CopyOptions& options = State.Options;
@@ -179,22 +133,24 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
         size_t pathLength = SplitPath(path, &fileName, &extension);
         sizes.sourceChars += pathLength + 1;
         size_t extensionLength = (size_t)(path + pathLength - extension);
-        size_t base;
+        // A title that leaves nothing gives way to the file's own base name.
+        size_t base = (size_t)(extension - fileName);
         if (options.UsePlaylistTitle) {
             const wchar_t* title = PlaylistTitle(i);
-            base = title ? wcslen(title) : 0;
-        } else {
-            base = (size_t)(extension - fileName);
+            size_t titleLength = title ? wcslen(title) : 0;
+            base = titleLength > base ? titleLength : base;
         }
         if (options.IncludeDirectory) {
             FolderPart part = FindParentFolderPart(path, fileName);
             if (part.length)
                 base += part.length + 1;
         }
-        // One more for the underscore that a name of nothing but dots and spaces gets.
-        sizes.destinationChars += extensionLength + base + targetLength + prefix.length + 1 + 1;
+        // One more for the "_" of a device name or of a name of nothing.
+        size_t destination = extensionLength + base + targetLength + prefix.length + 1 + 1;
         if (options.SkipUnchanged)
-            sizes.destinationChars += UniqueSuffixReserve;
+            destination += MostSuffixLength;
+        // No destination is longer than Windows takes.
+        sizes.destinationChars += destination < MostPathLength + 1 ? destination : MostPathLength + 1;
     }
     return sizes;
 }
@@ -239,37 +195,43 @@ static wchar_t* Append(wchar_t* at, const wchar_t* text, size_t length)
     return at + length;
 }
 
-// Cuts a text to at most `room` characters without splitting a surrogate pair.
-static size_t CutLength(const wchar_t* text, size_t length, size_t room)
-{
-    if (length <= room)
-        return length;
-    if (room > 0 && IS_HIGH_SURROGATE(text[room - 1]))
-        return room - 1;
-    return room;
-}
-
 static bool IsNameTaken(const CopyLists& lists, const wchar_t* destination)
 {
     return FindByDestination(lists.index, lists.destinationList, destination) ||
            (lists.reservedName && SameFileName(destination, lists.reservedName));
 }
 
-// Puts " (2)", " (3)" ... in front of the extension until no other copy of the run has the
-// name; returns the end of the name. The measure kept room for the longest such suffix.
-static wchar_t* GiveNameOfItsOwn(const CopyLists& lists, wchar_t* destination, wchar_t* suffixAt,
-                                 size_t extensionLength)
+// Writes the file name after the folder part of `destination` and ends the destination.
+// Keeping a folder in step, " (2)", " (3)" ... go before the extension until no other copy of
+// the run has the name. Returns the name's length, 0 when no name fits in `most`.
+static size_t NameCopy(const CopyLists& lists, FileNameParts parts, const NamingRules& rules,
+                       wchar_t* destination, wchar_t* name, size_t most)
 {
-    size_t suffixLength = 0;
-    for (uint32_t number = 2; IsNameTaken(lists, destination); ++number) {
-        wchar_t suffix[UniqueSuffixReserve + 1];
-        FormatBounded(suffix, UniqueSuffixReserve + 1, L" (%u)", number);
-        size_t length = wcslen(suffix);
-        memmove(suffixAt + length, suffixAt + suffixLength, (extensionLength + 1) * sizeof(wchar_t));
-        memcpy(suffixAt, suffix, length * sizeof(wchar_t));
-        suffixLength = length;
+    for (uint32_t number = 2;; ++number) {
+        size_t length = MakeFileName(parts, rules, most, name);
+        if (length == 0)
+            return 0;
+        name[length] = 0;
+        if (!lists.keepsInStep || !IsNameTaken(lists, destination))
+            return length;
+        parts.copyNumber = number;
     }
-    return suffixAt + suffixLength + extensionLength;
+}
+
+// The parent folder kept under the target, with its backslash, in `folder`; its length, 0
+// when there is none or it is not kept.
+static size_t ParentFolderName(const wchar_t* path, const wchar_t* fileName,
+                               const NamingRules& rules, wchar_t* folder)
+{
+    if (!State.Options.IncludeDirectory)
+        return 0;
+    FolderPart part = FindParentFolderPart(path, fileName);
+    if (!part.length)
+        return 0;
+    size_t length = MakeFolderName(part.start, part.length - 1, rules, folder);
+    if (length)
+        folder[length++] = L'\\';
+    return length;
 }
 
 static void IndexCopy(CopyLists* lists, const wchar_t* source, const wchar_t* destination)
@@ -283,10 +245,60 @@ static void IndexCopy(CopyLists* lists, const wchar_t* source, const wchar_t* de
         lists->index.records[lists->index.count - 1].unchanged = 1;
 }
 
+static void AppendSource(CopyLists* lists, const wchar_t* path, size_t pathLength)
+{
+    wchar_t* at = Append(lists->sourceWrite, path, pathLength);
+    *at++ = 0;
+    *at = 0;
+    lists->sourceWrite = at;
+}
+
+// Writes the destination of entry `index` at the list's write position and returns where its
+// relative part starts; null when it does not fit the list or what Windows takes: a folder to
+// create over MostFolderLength, or not even an empty base within MostPathLength.
+static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, int index,
+                                 const wchar_t* path, const wchar_t* targetPath, int nameOffset)
+{
+    const wchar_t *fileName, *extension;
+    size_t pathLength = SplitPath(path, &fileName, &extension);
+    NamingRules rules = NamingRulesForRun();
+    // Each list keeps its closing NUL at the write position; an entry adds its own NUL.
+    size_t room = RoomLeft(lists->destinationList, lists->destinationWrite,
+                           lists->destinationCapacity);
+    size_t most = room < 2 ? 0 : room - 2;
+    most = most < MostPathLength ? most : MostPathLength;
+    wchar_t folder[MostNameLength + 2];
+    size_t folderLength = ParentFolderName(path, fileName, rules, folder);
+    size_t before = (size_t)nameOffset + folderLength;
+    if (before >= most || (folderLength && before - 1 > MostFolderLength))
+        return nullptr;
+
+    wchar_t number[16] = {};
+    if (prefix.length)
+        FormatBounded(number, (uint32_t)prefix.length + 1, prefix.format, index + 1);
+    FileNameParts parts = {number, wcslen(number), fileName, (size_t)(extension - fileName),
+                           fileName, (size_t)(extension - fileName),
+                           extension, (size_t)(path + pathLength - extension), 0};
+    if (State.Options.UsePlaylistTitle) {
+        parts.base = PlaylistTitle(index);
+        parts.baseLength = parts.base ? wcslen(parts.base) : 0;
+    }
+
+    wchar_t* destination = lists->destinationWrite;
+    wchar_t* relative = Append(destination, targetPath, (size_t)nameOffset);
+    wchar_t* name = Append(relative, folder, folderLength);
+    size_t nameMost = MostNameLength < most - before ? MostNameLength : most - before;
+    size_t nameLength = NameCopy(*lists, parts, rules, destination, name, nameMost);
+    if (!nameLength)
+        return nullptr;
+    name[nameLength + 1] = 0;
+    lists->destinationWrite = name + nameLength + 1;
+    return relative;
+}
+
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                const wchar_t* targetPath, int nameOffset)
 {
-    const CopyOptions& options = State.Options;
     const wchar_t* path = PlaylistFile(index);
     // An empty path would read as the end of the list and cut off every later entry.
     if (!path || !*path || !lists->sourceList)
@@ -296,70 +308,18 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
         if (earlier)
             return lists->destinationList + earlier->destination + nameOffset;
     }
-    const wchar_t *fileName, *extension;
-    size_t pathLength = SplitPath(path, &fileName, &extension);
-    size_t extensionLength = (size_t)(path + pathLength - extension);
-
-    // Each list keeps its closing NUL at the write position; an entry adds its own NUL.
+    size_t pathLength = wcslen(path);
     if (pathLength + 2 > RoomLeft(lists->sourceList, lists->sourceWrite, lists->sourceCapacity))
         return nullptr;
-
-    FolderPart folder = {nullptr, 0};
-    if (options.IncludeDirectory) {
-        folder = FindParentFolderPart(path, fileName);
-        if (folder.length && !IsUsableFolderName(folder))
-            folder = {nullptr, 0};
-    }
-
-    const wchar_t* base = fileName;
-    size_t baseLength = (size_t)(extension - fileName);
-    if (options.UsePlaylistTitle) {
-        base = PlaylistTitle(index);
-        baseLength = base ? wcslen(base) : 0;
-    }
-
-    size_t fixed = (size_t)nameOffset + folder.length + prefix.length + 1 + extensionLength + 2;
-    if (lists->keepsInStep)
-        fixed += UniqueSuffixReserve;
-    size_t room = RoomLeft(lists->destinationList, lists->destinationWrite,
-                           lists->destinationCapacity);
-    if (fixed > room)
-        return nullptr;
-    baseLength = CutLength(base, baseLength, room - fixed);
-
-    wchar_t* source = lists->sourceWrite;
-    wchar_t* at = Append(source, path, pathLength);
-    *at++ = 0;
-    *at = 0;
-    lists->sourceWrite = at;
-
     wchar_t* destination = lists->destinationWrite;
-    at = Append(destination, targetPath, (size_t)nameOffset);
-    wchar_t* relative = at;
-    at = Append(at, folder.start, folder.length);
-    if (prefix.length) {
-        FormatBounded(at, (uint32_t)prefix.length + 1, prefix.format, index + 1);
-        at += wcslen(at);
+    const wchar_t* relative = WriteDestination(lists, prefix, index, path, targetPath, nameOffset);
+    if (!relative) {
+        // Nothing of the entry stays; the list is ended where it was.
+        *destination = 0;
+        return nullptr;
     }
-    bool nameless = prefix.length == 0 && OnlyDotsAndSpaces(base, baseLength) &&
-                    OnlyDotsAndSpaces(extension, extensionLength);
-    if (nameless)
-        *at++ = L'_';
-    wchar_t* baseStart = at;
-    at = Append(at, base, baseLength);
-    *at = 0;
-    SanitizeBaseName(baseStart);
-    // An extension holds no backslash but may hold a slash or a colon (D:\m.x/y), which
-    // would open a subfolder or a stream; it gets the same look-alikes as the base.
-    wchar_t* extensionStart = at;
-    at = Append(at, extension, extensionLength);
-    *at = 0;
-    SanitizeBaseName(extensionStart);
-    if (lists->keepsInStep)
-        at = GiveNameOfItsOwn(*lists, destination, extensionStart, extensionLength);
-    *at++ = 0;
-    *at = 0;
-    lists->destinationWrite = at;
+    wchar_t* source = lists->sourceWrite;
+    AppendSource(lists, path, pathLength);
     lists->entries++;
     IndexCopy(lists, source, destination);
     return relative;

@@ -8,6 +8,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include "copy/copy_index.h"
+#include "copy/copy_name.h"
 
 // Position of the last `ch` in a NUL-terminated text, or null when it does not occur.
 const wchar_t* FindLastChar(const wchar_t* text, wchar_t ch);
@@ -33,9 +34,6 @@ bool QueryFileFacts(const wchar_t* path, FileFacts* facts);
 // source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
 // counts as changed.
 bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy);
-
-// Replaces, in place, the characters that file names may not hold by look-alikes.
-void SanitizeBaseName(wchar_t* text);
 
 // Decimal digits of the entry count (at least 1).
 int NumberWidth(int count);
@@ -77,7 +75,8 @@ void FreeCopyLists(CopyLists* lists);
 
 // Appends entry `index`. Returns where its destination's relative part starts (valid until
 // the lists are freed), or null when it was not appended: the host has no (or an empty)
-// path for it any more, or its path grew since measuring and no longer fits. Keeping in
+// path for it any more, its path grew since measuring and no longer fits, or no name that
+// Windows takes fits the target (copy/copy_name.h). Keeping in
 // step, a source listed before is not appended again: the earlier copy's part is returned.
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                const wchar_t* targetPath, int nameOffset);

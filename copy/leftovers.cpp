@@ -98,27 +98,6 @@ static bool IsReservedCharacter(wchar_t ch)
     return ch < 0x20 || wcschr(L":*?\"<>|", ch) != nullptr;
 }
 
-// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices whatever follows the dot.
-static bool IsDeviceName(const wchar_t* name, size_t length)
-{
-    static const wchar_t* const Devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    size_t base = 0;
-    while (base < length && name[base] != L'.')
-        ++base;
-    while (base > 0 && name[base - 1] == L' ')
-        --base;
-    wchar_t upper[8] = {};
-    if (base == 0 || base > 7)
-        return false;
-    for (size_t i = 0; i < base; ++i)
-        upper[i] = FoldCase(name[i]);
-    for (const wchar_t* device : Devices)
-        if (wcscmp(upper, device) == 0)
-            return true;
-    return base == 4 && (wcsncmp(upper, L"COM", 3) == 0 || wcsncmp(upper, L"LPT", 3) == 0) &&
-           upper[3] >= L'1' && upper[3] <= L'9';
-}
-
 // Windows drops trailing dots and spaces, so such a name would reach another file.
 static bool IsPlainName(const wchar_t* name, size_t length)
 {

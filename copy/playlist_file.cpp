@@ -12,6 +12,7 @@ static const unsigned char ByteOrderMark[] = {0xEF, 0xBB, 0xBF};
 static const int ExtendedInfoCapacity = 50;
 // Below this a "text" the host hands over is a number, not a pointer.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
+static const size_t TitlePieceLength = 512;
 
 // The most bytes one UTF-16 unit can become: three in UTF-8 (a surrogate pair makes four
 // from two units), two in a double-byte ANSI code page.
@@ -75,6 +76,27 @@ void WritePlaylistHeader(HANDLE file)
     WritePlaylistText(file, L"#EXTM3U\r\n");
 }
 
+// A line break (or any control character) in a title would start a line of its own, which a
+// player reads as another entry: it is written as a space, so an entry is always two lines.
+// The host's text is left as it is; the title goes through a piece at a time.
+static void WriteTitle(HANDLE file, const wchar_t* title)
+{
+    if ((ULONG_PTR)title <= SmallestTextAddress)
+        return;
+    wchar_t piece[TitlePieceLength + 1];
+    while (*title) {
+        size_t length = 0;
+        for (; title[length] && length < TitlePieceLength; ++length)
+            piece[length] = title[length] < 0x20 ? L' ' : title[length];
+        // A pair stays together in the next piece.
+        if (title[length] && IS_HIGH_SURROGATE(piece[length - 1]))
+            --length;
+        piece[length] = 0;
+        WritePlaylistText(file, piece);
+        title += length;
+    }
+}
+
 void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
 {
     wchar_t line[ExtendedInfoCapacity] = {};
@@ -83,7 +105,7 @@ void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
     const wchar_t* title = PlaylistTitle(index);
     FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", seconds);
     WritePlaylistText(file, line);
-    WritePlaylistText(file, title);
+    WriteTitle(file, title);
     WritePlaylistText(file, L"\r\n");
     WritePlaylistText(file, relativePath);
     WritePlaylistText(file, L"\r\n");

@@ -113,12 +113,17 @@ const NamingCase NamingCases[] = {
     {"drive as parent", L"\\\\?\\C:\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
     {"long-path prefix", L"\\\\?\\C:\\Music\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\Music\\song.mp3"},
     {"slashes in the parent", L"D:/x/../..\\song.mp3", L"", Directory, 1, 0, L"E:\\Stick\\song.mp3"},
-    // A name that would mean the target folder itself or its parent gets an underscore.
-    {"title of two dots", L"D:\\m\\x", L"..", Title, 1, 0, L"E:\\Stick\\_.."},
-    {"title of one dot", L"D:\\m\\x", L".", Title, 1, 0, L"E:\\Stick\\_."},
-    {"empty title, no extension", L"D:\\m\\x", L"", Title, 1, 0, L"E:\\Stick\\_"},
-    {"file named ..", L"D:\\m\\..", L"", Off, 1, 0, L"E:\\Stick\\_.."},
-    {"numbered dots stay", L"D:\\m\\x", L"..", TitleNumbered, 1, 0, L"E:\\Stick\\1_.."},
+    // A name of nothing takes the file's own name; Windows would drop the dots anyway.
+    {"title of two dots", L"D:\\m\\x", L"..", Title, 1, 0, L"E:\\Stick\\x"},
+    {"empty title, no extension", L"D:\\m\\x", L"", Title, 1, 0, L"E:\\Stick\\x"},
+    {"file named ..", L"D:\\m\\..", L"", Off, 1, 0, L"E:\\Stick\\_"},
+    {"numbered dots go", L"D:\\m\\x", L"..", TitleNumbered, 1, 0, L"E:\\Stick\\1_"},
+    // What Windows would read as a device, in a file name or a folder name.
+    {"device title", L"D:\\m\\x.mp3", L"Con", Title, 1, 0, L"E:\\Stick\\Con_.mp3"},
+    {"device folder", L"D:\\NUL\\x.mp3", L"", Directory, 1, 0, L"E:\\Stick\\NUL_\\x.mp3"},
+    {"folder with a trailing dot", L"D:\\Vol. 2.\\x.mp3", L"", Directory, 1, 0, L"E:\\Stick\\Vol. 2\\x.mp3"},
+    {"line breaks in a title", L"D:\\m\\x.mp3", L"Two\r\n#EXTINF:1,x\r\nC:\\Windows\\win.ini", Title, 1, 0,
+     L"E:\\Stick\\Two  #EXTINF-1,x  C-_Windows_win.ini.mp3"},
 };
 
 void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
@@ -245,9 +250,44 @@ TEST_F(CopyListsTest, MeasureMatchesTheCountsOfItsRules)
     size_t t = wcslen(target);
     CopyListSizes sizes = MeasureCopyLists(target, MakeNumberPrefix(2, true));
     EXPECT_EQ(sizes.sourceChars, (24u + 1) + (11u + 1));
-    // Entry 0: ext 4, title 5 + parent "Album\" 6 + 1, prefix 2; entry 1: ext 4, empty title.
-    // Each entry also keeps one character for a name that needs an underscore.
-    EXPECT_EQ(sizes.destinationChars, (4 + 12 + t + 2 + 2) + (4 + 0 + t + 2 + 2));
+    // Entry 0: ext 4, title 5 + parent "Album\" 6 + 1, prefix 2; entry 1: ext 4, the empty
+    // title's stand-in "song" 4. Each entry also keeps one character for a "_".
+    EXPECT_EQ(sizes.destinationChars, (4 + 12 + t + 2 + 2) + (4 + 4 + t + 2 + 2));
+}
+
+// A deep target leaves less room: the title is cut to it, and an entry that has not even room
+// for its folder, prefix and extension is not appended (the run reports it).
+TEST_F(CopyListsTest, DestinationsKeepToWhatWindowsTakes)
+{
+    struct {
+        const char* name;
+        size_t targetLength;  // the target folder's, with its backslash
+        Options options;
+        const wchar_t* path;
+        size_t length;  // of the destination; 0: not appended
+    } cases[] = {
+        {"cut to MAX_PATH", 200, Title, L"D:\\m\\x.mp3", 259},
+        {"cut to the longest name", 3, Title, L"D:\\m\\x.mp3", 3 + 255},
+        {"folder to create at its limit", 242, Directory, L"D:\\Album\\x.mp3", 242 + 6 + 5},
+        {"folder to create past its limit", 243, Directory, L"D:\\Album\\x.mp3", 0},
+        {"room for the extension alone", 255, Off, L"D:\\m\\x.mp3", 259},
+        {"no room for the number", 255, Numbered, L"D:\\m\\x.mp3", 0},
+    };
+    for (const auto& c : cases) {
+        Use(c.options);
+        SetPlaylist({{c.path, std::wstring(300, L't'), 1}});
+        std::wstring folder = c.targetLength > 3 ? L"E:\\" + std::wstring(c.targetLength - 4, L'd') + L"\\" : L"E:\\";
+        wchar_t target[260] = {};
+        wcscpy(target, folder.c_str());
+        NumberPrefix prefix = MakeNumberPrefix(1, c.options.numberFilenames);
+        CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
+        const wchar_t* relative = AppendCopyEntry(&lists, prefix, 0, target, (int)c.targetLength);
+        std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
+        EXPECT_EQ(destinations.empty() ? 0 : destinations[0].size(), c.length) << c.name;
+        EXPECT_EQ(relative != nullptr, c.length != 0) << c.name;
+        EXPECT_EQ(PathsOf(lists.sourceList).size(), destinations.size()) << c.name;
+        EXPECT_TRUE(GuardsIntact()) << c.name;
+    }
 }
 
 TEST_F(CopyListsTest, AllocatedListsStartEmptyAndFreeCleanly)
@@ -333,7 +373,7 @@ TEST_F(CopyListsTest, FilesOfWholeGibibytesArePresentWithTheirFullSize)
 
 std::wstring RandomText(std::mt19937& random, size_t most)
 {
-    static const wchar_t pieces[] = L"ab .\\/:*?\"<>|x\xE9";
+    static const wchar_t pieces[] = L"ab .\\/:*?\"<>|x\xE9\t";
     std::wstring text;
     size_t length = random() % (most + 1);
     while (text.size() < length) {
@@ -350,15 +390,41 @@ std::wstring RandomPath(std::mt19937& random)
 {
     static const wchar_t* roots[] = {L"D:\\", L"\\\\server\\share\\", L"", L"C:\\..\\", L"\\\\?\\C:\\"};
     std::wstring path = roots[random() % 5];
+    static const wchar_t* devices[] = {L"CON", L"nul.x", L"Com1 ", L"LPT\x00B2"};
     int folders = (int)(random() % 4);
     for (int i = 0; i < folders; ++i) {
         std::wstring name = RandomText(random, 6);
+        if (random() % 6 == 0)
+            name = devices[random() % 4];
         path += (random() % 5 == 0 ? std::wstring(L"..") : name) + L"\\";
     }
+    if (random() % 8 == 0)
+        path += random() % 2 ? devices[random() % 4] : std::wstring(200 + random() % 200, L'z');
     path += RandomText(random, 10);
     if (random() % 3)
         path += L".mp3";
     return path;
+}
+
+// Every name of a destination below the target is one Windows stores as it is written, and
+// the whole path is within what Windows takes.
+::testing::AssertionResult WindowsTakes(const std::wstring& destination, size_t targetLength)
+{
+    if (destination.size() > MostPathLength)
+        return ::testing::AssertionFailure() << "longer than MAX_PATH allows: " << Utf8(destination);
+    for (size_t start = targetLength; start < destination.size();) {
+        size_t end = destination.find(L'\\', start);
+        end = end == std::wstring::npos ? destination.size() : end;
+        std::wstring name = destination.substr(start, end - start);
+        bool control = false;
+        for (wchar_t ch : name)
+            control = control || ch < 0x20;
+        if (name.empty() || name.size() > MostNameLength || control || name.back() == L'.' ||
+            name.back() == L' ' || IsDeviceName(name.c_str(), name.size()))
+            return ::testing::AssertionFailure() << "a name Windows does not take: " << Utf8(destination);
+        start = end + 1;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // True when the path, resolved as Windows resolves it, names something inside the folder.
@@ -384,8 +450,12 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
             entry.hasTitle = random() % 10 != 0;
         }
         SetPlaylist(entries);
+        // Now and then a target folder so deep that names must be cut to fit.
+        std::wstring deep = targetFolder;
+        if (random() % 4 == 0)
+            deep += std::wstring(180 + random() % 70, L'd') + L"\\";
         wchar_t target[260];
-        wcscpy(target, (targetFolder + RandomText(random, 3)).c_str());
+        wcscpy(target, (deep + RandomText(random, 3)).c_str());
         NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, options.numberFilenames);
         CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
 
@@ -398,7 +468,7 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
         }
         int appended = 0;
         for (int i = 0; i < State.PlaylistCount; ++i)
-            if (AppendCopyEntry(&lists, prefix, i, target, 9))
+            if (AppendCopyEntry(&lists, prefix, i, target, (int)deep.size()))
                 ++appended;
 
         ASSERT_TRUE(GuardsIntact()) << "round " << round;
@@ -406,8 +476,10 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
         std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
         ASSERT_EQ(sources.size(), (size_t)appended) << "round " << round;
         ASSERT_EQ(destinations.size(), (size_t)appended) << "round " << round;
-        for (const std::wstring& destination : destinations)
-            ASSERT_TRUE(StaysInside(targetFolder, destination)) << Utf8(destination);
+        for (const std::wstring& destination : destinations) {
+            ASSERT_TRUE(StaysInside(deep, destination)) << Utf8(destination);
+            ASSERT_TRUE(WindowsTakes(destination, deep.size())) << "round " << round;
+        }
     }
 }
 

@@ -113,6 +113,11 @@ const EntryCase EntryCases[] = {
     {"no title from the host", 0, Entry(L"", 7, false), L"b.mp3", L"#EXTINF:7,\r\nb.mp3\r\n"},
     {"long title, utf8", 1, Entry(LongTitle, 1), L"b.mp3", L"#EXTINF:1," + LongTitle + L"\r\nb.mp3\r\n"},
     {"long title, ansi", 0, Entry(LongTitle, 1), L"b.mp3", L"#EXTINF:1," + LongTitle + L"\r\nb.mp3\r\n"},
+    // A title never makes a line of its own: every control character is written as a space.
+    {"line breaks in a title", 1, Entry(L"Two\r\n#EXTINF:1,x\r\nC:\\Windows\\win.ini\t\x1F!", 3), L"b.mp3",
+     L"#EXTINF:3,Two  #EXTINF:1,x  C:\\Windows\\win.ini  !\r\nb.mp3\r\n"},
+    {"pair across pieces of a title", 1, Entry(std::wstring(511, L'T') + Emoji + L"\n", 2), L"b.mp3",
+     L"#EXTINF:2," + std::wstring(511, L'T') + Emoji + L" \r\nb.mp3\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlaylistEntries, ::testing::ValuesIn(EntryCases), NameOfCase());

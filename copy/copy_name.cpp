@@ -1,0 +1,210 @@
+#include "copy/copy_name.h"
+#include <windows.h>
+#include <string.h>
+#include <wchar.h>
+#include "copy/copy_index.h"
+#include "state/plugin_state.h"
+#include "text/format_bounded.h"
+
+NamingRules NamingRulesForRun()
+{
+    const CopyOptions& options = State.Options;
+    return {options.SavePlaylist != 0 && options.SaveM3U8 == 0};
+}
+
+static wchar_t LookAlike(wchar_t ch)
+{
+    switch (ch) {
+    case L'"': return L'\'';
+    case L'*': return L'+';
+    case L'/': return L'-';
+    case L':': return L'-';
+    case L'<': return 0x00AB;
+    case L'>': return 0x00BB;
+    case L'?': return 0x00BF;
+    case L'\\': return L'_';
+    case L'|': return L'!';
+    default: return ch;
+    }
+}
+
+static bool IsControl(wchar_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
+
+// ASCII is itself in every ANSI code page. A UTF-8 system code page writes every character,
+// and refuses the no-best-fit flag. Anything else is asked of the code page: a best fit (the
+// Greek mu written as the micro sign) would name another file.
+static bool IsWrittenExactly(const wchar_t* at, int units)
+{
+    if (units == 1 && at[0] < 0x80)
+        return true;
+    if (GetACP() == CP_UTF8)
+        return true;
+    char bytes[8];
+    BOOL usedDefault = FALSE;
+    int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, at, units, bytes, sizeof bytes,
+                                      nullptr, &usedDefault);
+    return written > 0 && !usedDefault;
+}
+
+static int UnitsOfCharacter(const wchar_t* text, size_t left)
+{
+    return left >= 2 && IS_HIGH_SURROGATE(text[0]) && IS_LOW_SURROGATE(text[1]) ? 2 : 1;
+}
+
+size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingRules& rules, wchar_t* out,
+                        size_t room, size_t* used)
+{
+    size_t read = 0, written = 0;
+    while (read < length && written < room) {
+        int units = UnitsOfCharacter(text + read, length - read);
+        if (rules.ansiPlaylist && !IsWrittenExactly(text + read, units)) {
+            out[written++] = L'_';
+        } else if (units == 2) {
+            if (written + 2 > room)
+                break;
+            out[written++] = text[read];
+            out[written++] = text[read + 1];
+        } else {
+            wchar_t ch = LookAlike(text[read]);
+            out[written++] = IsControl(ch) ? L' ' : ch;
+        }
+        read += (size_t)units;
+    }
+    if (used)
+        *used = read;
+    return written;
+}
+
+// Windows drops them from the end of a name, so the name written would not be the one stored.
+static size_t WithoutTrailingDotsAndSpaces(const wchar_t* name, size_t length)
+{
+    while (length > 0 && (name[length - 1] == L'.' || name[length - 1] == L' '))
+        --length;
+    return length;
+}
+
+static size_t FirstDotOrEnd(const wchar_t* name, size_t length)
+{
+    size_t at = 0;
+    while (at < length && name[at] != L'.')
+        ++at;
+    return at;
+}
+
+static bool IsDeviceDigit(wchar_t ch)
+{
+    return (ch >= L'0' && ch <= L'9') || ch == 0x00B9 || ch == 0x00B2 || ch == 0x00B3;
+}
+
+bool IsDeviceName(const wchar_t* name, size_t length)
+{
+    static const wchar_t* const Devices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    const size_t LongestDevice = 7;
+    size_t stem = FirstDotOrEnd(name, length);
+    while (stem > 0 && name[stem - 1] == L' ')
+        --stem;
+    if (stem < 3 || stem > LongestDevice)
+        return false;
+    wchar_t upper[LongestDevice + 1] = {};
+    for (size_t i = 0; i < stem; ++i)
+        upper[i] = FoldCase(name[i]);
+    for (const wchar_t* device : Devices)
+        if (wcscmp(upper, device) == 0)
+            return true;
+    return stem == 4 && (wcsncmp(upper, L"COM", 3) == 0 || wcsncmp(upper, L"LPT", 3) == 0) &&
+           IsDeviceDigit(upper[3]);
+}
+
+// "CON.mp3" becomes "CON_.mp3", "nul" "nul_": the mark ends the part Windows reads as a
+// device. False when the name has no room left for it.
+static bool MarkDevice(wchar_t* name, size_t* length, size_t most)
+{
+    if (!IsDeviceName(name, *length))
+        return true;
+    if (*length + 1 > most)
+        return false;
+    size_t at = FirstDotOrEnd(name, *length);
+    memmove(name + at + 1, name + at, (*length - at) * sizeof(wchar_t));
+    name[at] = L'_';
+    ++*length;
+    return true;
+}
+
+size_t MakeFolderName(const wchar_t* name, size_t length, const NamingRules& rules, wchar_t* out)
+{
+    // Such a folder is not the source's own ("C:" of a \\?\ path, the "/" of "a/../"): keeping
+    // it would lead out of the target.
+    for (size_t i = 0; i < length; ++i)
+        if (LookAlike(name[i]) != name[i] || IsControl(name[i]))
+            return 0;
+    length = WithoutTrailingDotsAndSpaces(name, length);
+    size_t used;
+    size_t written = SanitizeBaseName(name, length, rules, out, MostNameLength, &used);
+    if (written == 0 || used < length || !MarkDevice(out, &written, MostNameLength))
+        return 0;
+    return written;
+}
+
+static size_t Put(wchar_t* out, size_t at, const wchar_t* text, size_t length)
+{
+    memcpy(out + at, text, length * sizeof(wchar_t));
+    return at + length;
+}
+
+// The pieces that are never cut, after the base: " (n)" and the extension.
+struct NameEnd {
+    wchar_t text[MostSuffixLength + MostNameLength];
+    size_t length;
+};
+
+static size_t ComposeWithBase(const FileNameParts& parts, const wchar_t* base, size_t baseLength,
+                              size_t baseRoom, const NameEnd& end, const NamingRules& rules,
+                              wchar_t* out)
+{
+    size_t length = Put(out, 0, parts.prefix, parts.prefixLength);
+    length += SanitizeBaseName(base, baseLength, rules, out + length, baseRoom);
+    length = Put(out, length, end.text, end.length);
+    return WithoutTrailingDotsAndSpaces(out, length);
+}
+
+// A name of nothing would be the target folder itself, or the same file as another nothing:
+// the source's own base name stands in, and "_" where that is nothing too.
+static size_t ComposeFileName(const FileNameParts& parts, size_t baseRoom, const NameEnd& end,
+                              const NamingRules& rules, wchar_t* out)
+{
+    size_t length = ComposeWithBase(parts, parts.base, parts.baseLength, baseRoom, end, rules, out);
+    if (length == 0)
+        length = ComposeWithBase(parts, parts.ownBase, parts.ownBaseLength, baseRoom, end, rules, out);
+    if (length == 0 && baseRoom > 0)
+        out[length++] = L'_';
+    return length;
+}
+
+static bool MakeNameEnd(const FileNameParts& parts, const NamingRules& rules, NameEnd* end)
+{
+    wchar_t suffix[MostSuffixLength + 1] = {};
+    if (parts.copyNumber >= 2)
+        FormatBounded(suffix, MostSuffixLength + 1, L" (%u)", parts.copyNumber);
+    end->length = Put(end->text, 0, suffix, wcslen(suffix));
+    size_t used;
+    end->length += SanitizeBaseName(parts.extension, parts.extensionLength, rules,
+                                    end->text + end->length, MostNameLength, &used);
+    end->length = WithoutTrailingDotsAndSpaces(end->text, end->length);
+    // An extension longer than any name leaves no room for one.
+    return used == parts.extensionLength;
+}
+
+size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out)
+{
+    NameEnd end;
+    if (!MakeNameEnd(parts, rules, &end) || parts.prefixLength + end.length > most)
+        return 0;
+    // The base is cut until the whole name fits, the mark of a device name included.
+    for (size_t baseRoom = most - parts.prefixLength - end.length;; --baseRoom) {
+        size_t length = ComposeFileName(parts, baseRoom, end, rules, out);
+        if (MarkDevice(out, &length, most))
+            return length;
+        if (baseRoom == 0)
+            return 0;
+    }
+}
