@@ -82,3 +82,25 @@ std::wstring SmallDrive(std::string* why)
     *why = reason[0] ? reason : "CORVELLE_SMALL_DRIVE is not set";
     return L"";
 }
+
+std::vector<std::wstring> PlaylistLines(const std::string& bytes, UINT codePage)
+{
+    std::string text = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+    std::vector<std::wstring> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        end = end == std::string::npos ? text.size() : end;
+        lines.push_back(FromCodePage(text.substr(start, end - start), codePage));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
+{
+    std::vector<std::wstring> lines = PlaylistLines(bytes, codePage), paths;
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        if (lines[i].compare(0, 8, L"#EXTINF:") == 0)
+            paths.push_back(lines[++i]);
+    return paths;
+}

@@ -35,6 +35,11 @@ HINSTANCE LanguagePack();
 // Writes a file, failing the test when it cannot be created.
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
+// The lines of a playlist file (after its byte order mark, if any), read in `codePage`.
+std::vector<std::wstring> PlaylistLines(const std::string& bytes, UINT codePage);
+// The paths a playlist file lists, one for each entry: every line after an "#EXTINF:" line.
+std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage);
+
 // The root of a drive of 1 MiB ("S:\") that the test script mounts and maps where it may;
 // empty, with `why` saying why, where it could not.
 std::wstring SmallDrive(std::string* why);
