@@ -197,8 +197,9 @@ TEST_F(CopyRun, EveryPlaylistLineNamesItsCopy)
             EXPECT_EQ(ListFiles(target).size(), 4u);
             EXPECT_EQ(paths[2], L"src\\y");
             std::wstring first = m3u8 ? greek + L"\\" + greek + L".mp3" : L"________\\________.mp3";
-            if (m3u8 || GetACP() == 1252)
+            if (m3u8 || GetACP() == 1252) {
                 EXPECT_EQ(paths[0], first);
+            }
         }
     }
 }
