@@ -194,12 +194,21 @@ static bool AskToCopyAnyway(HWND owner, uint64_t needed, uint64_t available)
 {
     wchar_t neededText[SizeTextCapacity] = {}, availableText[SizeTextCapacity] = {};
     wchar_t format[MessageCapacity] = {}, question[MessageCapacity] = {};
-    FormatSizeText(neededText, SizeTextCapacity, WholeKib(needed), false);
-    FormatSizeText(availableText, SizeTextCapacity, WholeKib(available), false);
+    FormatByteSize(neededText, SizeTextCapacity, needed, SizeRounding::Up);
+    FormatByteSize(availableText, SizeTextCapacity, available, SizeRounding::Down);
     FormatBounded(question, MessageCapacity, FetchTextOrOwn(SpaceShortString, format, MessageCapacity),
                   neededText, availableText);
     EnsureCaption();
     return MessageBoxW(owner, question, State.SharedCaption, MB_YESNO) == IDYES;
+}
+
+bool QueryFreeSpace(const wchar_t* folder, uint64_t* available)
+{
+    ULARGE_INTEGER free = {}, total = {};
+    if (!GetDiskFreeSpaceExW(folder, &free, &total, nullptr) || total.QuadPart == 0)
+        return false;
+    *available = free.QuadPart;
+    return true;
 }
 
 bool ConfirmTargetSpace(HWND owner, const wchar_t* confirmedPath, int nameOffset)
@@ -209,9 +218,9 @@ bool ConfirmTargetSpace(HWND owner, const wchar_t* confirmedPath, int nameOffset
     wchar_t target[PathCapacity] = {}, folder[PathCapacity] = {};
     lstrcpynW(target, confirmedPath, PathCapacity);
     lstrcpynW(folder, confirmedPath, nameOffset + 1);
-    ULARGE_INTEGER available;
+    uint64_t available;
     // A place whose free space cannot be had is not held up here; the shell copy reports.
-    if (!GetDiskFreeSpaceExW(folder, &available, nullptr, nullptr))
+    if (!QueryFreeSpace(folder, &available))
         return true;
     if (State.Options.SavePlaylist)
         NamePlaylistFile(target, nameOffset);
@@ -221,7 +230,7 @@ bool ConfirmTargetSpace(HWND owner, const wchar_t* confirmedPath, int nameOffset
     LeaveOutUnchanged(&lists);
     uint64_t needed = BytesToCopy(lists);
     FreeCopyLists(&lists);
-    return needed <= available.QuadPart || AskToCopyAnyway(owner, needed, available.QuadPart);
+    return needed <= available || AskToCopyAnyway(owner, needed, available);
 }
 
 void ShellCopy(const CopyLists& lists)

@@ -16,6 +16,11 @@ bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists);
 // One shell copy of both lists, with the shell's own progress, questions and messages.
 void ShellCopy(const CopyLists& lists);
 
+// The bytes the caller may still write in `folder`. False when they cannot be had, also for
+// a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says
+// nothing.
+bool QueryFreeSpace(const wchar_t* folder, uint64_t* available);
+
 // Asked when the user confirms a target, before anything is written: when what the copies
 // would add to the target (their sources' sizes, less what is left out as unchanged and
 // less the files they replace) exceeds its free space, asks `owner` whether to copy anyway.

@@ -96,10 +96,9 @@ static void ShowFreeSpace(HWND dialog)
 {
     wchar_t folder[PathCapacity] = {};
     wchar_t text[ReadoutCapacity] = {};
-    ULARGE_INTEGER available = {};
-    if (FetchShownFolder(dialog, folder) &&
-        GetDiskFreeSpaceExW(folder, &available, nullptr, nullptr))
-        FormatSizeText(text, ReadoutCapacity, WholeKib(available.QuadPart), false);
+    uint64_t available = 0;
+    if (FetchShownFolder(dialog, folder) && QueryFreeSpace(folder, &available))
+        FormatSizeText(text, ReadoutCapacity, WholeKib(available), false);
     SetDlgItemTextW(dialog, FreeSpaceReadout, text);
 }
 

@@ -143,4 +143,32 @@ TEST_F(LocalisedText, NewerStringsFallBackOnTheModulesOwn)
     EXPECT_STREQ(FetchTextOrOwn(AllUnchangedString, buffer, 4), L"All") << "cut to the buffer";
 }
 
+// The question about room rounds what the copies need up and the free space down, so a need of
+// a few bytes never reads as nothing and a free space never reads larger than it is.
+TEST_F(LocalisedText, ByteSizesRoundUpOrDownToATenth)
+{
+    const uint64_t Mib = 1 << 20;
+    struct {
+        uint64_t bytes;
+        SizeRounding rounding;
+        const wchar_t* text;
+    } cases[] = {
+        {0, SizeRounding::Up, L"0.0 MiB"},
+        {5, SizeRounding::Up, L"0.1 MiB"},
+        {5, SizeRounding::Down, L"0.0 MiB"},
+        {Mib / 10 * 3, SizeRounding::Up, L"0.3 MiB"},
+        {2 * Mib, SizeRounding::Up, L"2.0 MiB"},
+        {2 * Mib, SizeRounding::Down, L"2.0 MiB"},
+        {2 * Mib - 1, SizeRounding::Down, L"1.9 MiB"},
+        {2 * Mib + 1, SizeRounding::Up, L"2.1 MiB"},
+        {1024 * Mib, SizeRounding::Down, L"1024.0 MiB"},
+        {1024 * Mib + 1024, SizeRounding::Up, L"1,024.1 MiB"},
+    };
+    for (const auto& c : cases) {
+        wchar_t text[64] = {};
+        FormatByteSize(text, 64, c.bytes, c.rounding);
+        EXPECT_STREQ(text, c.text) << c.bytes;
+    }
+}
+
 }  // namespace

@@ -57,18 +57,37 @@ uint32_t WholeKib(uint64_t bytes)
     return kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)kib;
 }
 
-void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting)
+// `tenths` of a MiB as "12.3 MiB", or "1,536.0 MiB" beyond the short form.
+static void FormatTenths(wchar_t* text, uint32_t capacity, uint64_t tenths, bool shortForm,
+                         bool counting)
 {
-    uint64_t tenths = ((uint64_t)kib * 10 + 512) / 1024;
-    uint32_t whole = (uint32_t)(tenths / 10);
+    uint64_t wholeMib = tenths / 10;
+    uint32_t whole = wholeMib > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)wholeMib;
     uint32_t digit = (uint32_t)(tenths % 10);
     const wchar_t* prefix = counting ? L"+" : L"";
     const wchar_t* unit = FetchText(SizeUnitString);
-    if (kib <= ShortFormLimit)
+    if (shortForm)
         FormatBounded(text, capacity, unit ? L"%s%u.%u %s" : L"%s%u.%u", prefix, whole, digit, unit);
     else
         FormatBounded(text, capacity, unit ? L"%s%u,%03u.%u %s" : L"%s%u,%03u.%u", prefix,
                       whole / 1000, whole % 1000, digit, unit);
+}
+
+void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting)
+{
+    FormatTenths(text, capacity, ((uint64_t)kib * 10 + 512) / 1024, kib <= ShortFormLimit, counting);
+}
+
+void FormatByteSize(wchar_t* text, uint32_t capacity, uint64_t bytes, SizeRounding rounding)
+{
+    const uint64_t Mib = 1 << 20;
+    uint64_t rest = (bytes % Mib) * 10;
+    uint64_t tenths = bytes / Mib * 10;
+    if (rounding == SizeRounding::Up)
+        tenths += (rest + Mib - 1) / Mib;
+    else
+        tenths += rest / Mib;
+    FormatTenths(text, capacity, tenths, WholeKib(bytes) <= ShortFormLimit, false);
 }
 
 void EnsureCaption()

@@ -22,6 +22,10 @@ const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity);
 // `counting`. Rounded to the nearest tenth of a MiB; the unit is string 2 (left out when it
 // is missing).
 void FormatSizeText(wchar_t* text, uint32_t capacity, uint32_t kib, bool counting);
+// A byte count in the same form, rounded to a tenth of a MiB up or down: a need is never
+// shown smaller than it is, nor a free space larger.
+enum class SizeRounding { Up, Down };
+void FormatByteSize(wchar_t* text, uint32_t capacity, uint64_t bytes, SizeRounding rounding);
 // Whole KiB of a byte count, stopping at the largest the read-outs take.
 uint32_t WholeKib(uint64_t bytes);
 
