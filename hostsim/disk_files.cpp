@@ -67,10 +67,18 @@ std::vector<std::wstring> ListFiles(const std::wstring& folder)
     return files;
 }
 
+// A name Windows would read otherwise ("trail.", "CON.mp3") is reached as it is only through
+// the \\?\ form of its full path.
+static std::wstring LiteralPath(const std::wstring& path)
+{
+    bool drivePath = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+    return drivePath ? L"\\\\?\\" + path : path;
+}
+
 void RemoveFolder(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW(LiteralPath(folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::wstring name = found.cFileName;
@@ -80,13 +88,13 @@ void RemoveFolder(const std::wstring& folder)
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveFolder(path + L"\\");
             else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
+                SetFileAttributesW(LiteralPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(LiteralPath(path).c_str());
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(LiteralPath(folder).c_str());
 }
 
 void PumpMessagesFor(DWORD milliseconds)

@@ -57,7 +57,19 @@ static void Observe(SaveAsRun& run, HWND area)
     GetWindowRect(run.saveAs, &run.frame);
 }
 
-// Opens the next folder of browseTo once the last one is shown; true when all have been.
+// The same folder, with or without its closing backslash, in any case.
+static bool SameFolder(std::wstring a, std::wstring b)
+{
+    if (!a.empty() && a.back() == L'\\')
+        a.pop_back();
+    if (!b.empty() && b.back() == L'\\')
+        b.pop_back();
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+// Opens the next folder of browseTo once the last one is shown; true when all have been. A
+// folder shown already is not opened again: the window would not change, and nothing tells
+// that it had been asked.
 static bool BrowseOn(SaveAsRun& run, HWND area, bool late)
 {
     std::wstring shown = FolderShown(run.saveAs);
@@ -69,6 +81,10 @@ static bool BrowseOn(SaveAsRun& run, HWND area, bool late)
     size_t next = run.foldersSeen.size() - 1;
     if (next >= run.browseTo.size())
         return true;
+    if (SameFolder(run.browseTo[next], shown)) {
+        run.browsing = false;
+        return BrowseOn(run, area, late);
+    }
     if (run.browseTo[next] == L"..") {
         PressButton(run.saveAs, SaveAsUpOneLevel);
     } else {

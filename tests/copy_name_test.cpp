@@ -2,8 +2,11 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include <algorithm>
 #include "copy/copy_name.h"
+#include "resources/resource_ids.h"
 #include "support/case_names.h"
+#include "support/product_fixture.h"
 
 namespace {
 
@@ -144,5 +147,174 @@ TEST_P(FolderName, FollowsTheRules)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, FolderName, ::testing::ValuesIn(FolderNameCases), NameOfCase());
+
+// --- On real sticks, through the player --------------------------------------------------------
+
+struct Stick {
+    const char* name;
+    const char* variable;  // what scripts/stick-drives sets
+    // FUSE's FAT driver reports no size, and its truncation of an open file does nothing, so
+    // a file written anew over a longer one keeps the old one's tail: a fault of the driver,
+    // not of FAT32, which a stick in a Windows machine does not have.
+    bool reportsItsSize, replacesFiles;
+};
+
+void PrintTo(const Stick& stick, std::ostream* out) { *out << stick.name; }
+
+const Stick Sticks[] = {
+    {"NTFS", "CORVELLE_STICK_NTFS", true, true},
+    {"FAT32", "CORVELLE_STICK_FAT32", false, false},
+    {"exFAT", "CORVELLE_STICK_EXFAT", true, true},
+};
+
+// One entry of a hostile playlist: its source file below the test's folder, the title the
+// player shows, and the copy it must get below the target.
+struct Hostile {
+    std::wstring source, title, copy;
+};
+
+// A device name hangs Wine's shell copy, and reading a copy of that name back reads the
+// device: each test of a stick ends within this.
+const DWORD StickTestLimit = 90;
+
+class OnAStick : public ProductFixture, public ::testing::WithParamInterface<Stick> {
+protected:
+    void SetUp() override
+    {
+        ProductFixture::SetUp();
+        std::string why;
+        drive = TestDrive(GetParam().variable, &why);
+        if (drive.empty())
+            GTEST_SKIP() << "no " << GetParam().name << " stick: " << why;
+        RemoveFolder(drive + L"t\\");
+        ASSERT_EQ(ListFiles(drive), std::vector<std::wstring>{}) << "the stick starts empty";
+        ASSERT_EQ(Start(), 0);
+    }
+
+    void TearDown() override
+    {
+        if (!drive.empty())
+            RemoveFolder(drive + L"t\\");
+        ProductFixture::TearDown();
+    }
+
+    // The sources, each with bytes of its own, made through \\?\ so that folders Windows would
+    // read as devices are made as they are. The player lists them by their plain paths: the
+    // shell copy takes no \\?\ path (Wine's copies nothing of a list holding two).
+    void SetHostilePlaylist(const std::vector<Hostile>& entries)
+    {
+        host->playlist.clear();
+        for (size_t i = 0; i < entries.size(); ++i) {
+            std::wstring path = folder + entries[i].source;
+            std::wstring literal = L"\\\\?\\" + path;
+            CreateDirectoryW(literal.substr(0, literal.rfind(L'\\')).c_str(), nullptr);
+            WriteBytes(literal, "entry " + std::to_string(i));
+            host->playlist.push_back({path, entries[i].title, (int)i});
+        }
+    }
+
+    // Every entry has its copy under the name given, with its source's bytes, and the playlist
+    // file names each of them, and nothing else is below the target or on the stick.
+    void ExpectEveryCopyListed(const std::vector<Hostile>& entries, const std::wstring& target)
+    {
+        std::string playlist = ReadBytes(target + L"playlist.m3u8");
+        std::vector<std::wstring> listed = ListedPaths(playlist, CP_UTF8);
+        EXPECT_EQ(PlaylistLines(playlist, CP_UTF8).size(), 1 + 2 * entries.size());
+        ASSERT_EQ(listed.size(), entries.size());
+        std::vector<std::wstring> expected = {L"playlist.m3u8"};
+        for (size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(listed[i], entries[i].copy);
+            EXPECT_EQ(ReadBytes(target + listed[i]), "entry " + std::to_string(i)) << Utf8(listed[i]);
+            EXPECT_LE(target.size() + listed[i].size(), MostPathLength) << Utf8(listed[i]);
+            expected.push_back(listed[i]);
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ListFiles(target), expected);
+        std::wstring below = target.substr(drive.size());
+        for (const std::wstring& file : ListFiles(drive))
+            EXPECT_EQ(file.compare(0, below.size(), below), 0) << "outside the target: " << Utf8(file);
+    }
+
+    std::wstring drive;
+};
+
+// Titles that Windows would refuse as names, or read as another name.
+const std::vector<Hostile> HostileTitles = {
+    {L"t1.mp3", L"Tab\there", L"Tab here.mp3"},
+    {L"t2.mp3", L"CON", L"CON_.mp3"},
+    {L"t3.flac", L"nul", L"nul_.flac"},
+    {L"t4.mp3", L"Aux", L"Aux_.mp3"},
+    {L"t5.mp3", L"COM1", L"COM1_.mp3"},
+    {L"t6.mp3", L"lpt9", L"lpt9_.mp3"},
+    {L"t7.mp3", L"Prn ", L"Prn _.mp3"},
+    {L"t8.mp3", std::wstring(300, L'L'), std::wstring(250, L'L') + L".mp3"},
+    {L"dotted", L"Ends with a dot.", L"Ends with a dot"},
+    {L"dots", L"..", L"dots"},
+    {L"empty", L"", L"empty"},
+    {L"spaces", L"   ", L"spaces"},
+    {L"t9.mp3", L"Two\r\n#EXTINF:1,x\r\nC:\\Windows\\win.ini", L"Two  #EXTINF-1,x  C-_Windows_win.ini.mp3"},
+};
+
+// With "Use playlist title", into a target whose path is 5 characters long: the long title is
+// cut so that the destination is 259 characters. Kept in step, the second run copies nothing.
+TEST_P(OnAStick, HostileTitlesEachGetACopyTheListNames)
+{
+    TimeLimit limit("copying hostile titles onto a stick", StickTestLimit);
+    std::wstring target = drive + L"t\\";
+    CreateFolders(target);
+    SetHostilePlaylist(HostileTitles);
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
+                                       {NumberFilenamesBox, false}, {UsePlaylistTitleBox, true},
+                                       {IncludeDirectoryBox, false}, {SkipUnchangedBox, true},
+                                       {RemoveDroppedBox, false}};
+    SaveAsRun first = CopyThroughTheDialog(boxes, target);
+    ASSERT_TRUE(first.pressed && !first.refused);
+    ASSERT_EQ(first.freeSpaceSeen.size(), 2u);
+    EXPECT_EQ(first.freeSpaceSeen[1].empty(), !GetParam().reportsItsSize)
+        << "a stick that reports no size shows no free space: " << Utf8(first.freeSpaceSeen[1]);
+    EXPECT_EQ(watcher.boxes.size(), 1u) << "nothing but the Save As window";
+    ExpectEveryCopyListed(HostileTitles, target);
+
+    WIN32_FILE_ATTRIBUTE_DATA facts = {};
+    GetFileAttributesExW((target + L"CON_.mp3").c_str(), GetFileExInfoStandard, &facts);
+    FILETIME written = facts.ftLastWriteTime;
+    if (!GetParam().replacesFiles)
+        DeleteFileW((target + L"playlist.m3u8").c_str());
+    CopyThroughTheDialog(boxes, target);
+    ASSERT_EQ(watcher.boxes.size(), 2u) << "the Save As window and the word that all is there";
+    EXPECT_EQ(watcher.boxes[1].text, L"All 13 files are already there and unchanged.");
+    GetFileAttributesExW((target + L"CON_.mp3").c_str(), GetFileExInfoStandard, &facts);
+    EXPECT_EQ(CompareFileTime(&facts.ftLastWriteTime, &written), 0) << "copied again";
+    ExpectEveryCopyListed(HostileTitles, target);
+}
+
+// Folders Windows would read as devices and a long name, with their parent folders kept, into a target 196
+// characters deep: the long name is cut to 259. A file name that Windows itself reads as a
+// device or without its trailing dot is out of the shell copy's reach, as it is out of
+// Windows' (only a \\?\ path names it); titles bring those.
+TEST_P(OnAStick, HostileFileNamesEachGetACopyTheListNames)
+{
+    TimeLimit limit("copying hostile file names onto a stick", StickTestLimit);
+    std::wstring target = drive + L"t\\" + std::wstring(190, L'd') + L"\\";
+    CreateFolders(target);
+    const std::vector<Hostile> names = {
+        {L"CON\\a.mp3", L"A", L"CON_\\a.mp3"},
+        {L"nul\\b.mp3", L"B", L"nul_\\b.mp3"},
+        {L"Com1\\c.mp3", L"C", L"Com1_\\c.mp3"},
+        {L"Lpt1.x\\d.mp3", L"D", L"Lpt1_.x\\d.mp3"},
+        {L"n\\" + std::wstring(240, L'z') + L".mp3", L"F", L"n\\" + std::wstring(57, L'z') + L".mp3"},
+    };
+    SetHostilePlaylist(names);
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
+                                       {NumberFilenamesBox, false}, {UsePlaylistTitleBox, false},
+                                       {IncludeDirectoryBox, true}, {SkipUnchangedBox, false},
+                                       {RemoveDroppedBox, false}};
+    SaveAsRun copy = CopyThroughTheDialog(boxes, target);
+    ASSERT_TRUE(copy.pressed && !copy.refused);
+    EXPECT_EQ(watcher.boxes.size(), 1u) << "nothing but the Save As window";
+    ExpectEveryCopyListed(names, target);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, OnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
 }  // namespace

@@ -280,7 +280,7 @@ struct Routed {
 void PrintTo(const Routed& c, std::ostream* out) { *out << c.name; }
 
 // The host hands out 40960 (0xA000), whose low four bits are clear.
-const WPARAM Command = 40960;
+const WPARAM Command = HostCommand;
 
 class RoutedEntry : public PluginEntry {
 protected:
@@ -452,23 +452,9 @@ bool operator==(const Stamp& a, const Stamp& b)
 
 class KeptInStep : public PluginEntry {
 protected:
-    // The user ticks the boxes given, names the target and presses Save; every question
-    // after the Save As window gets Yes.
     void CopyWith(const std::map<int, bool>& boxes)
     {
-        SaveAsRun copy;
-        copy.setBoxes = boxes;
-        copy.fileName = target + L"ignored.name";
-        copy.button = IDOK;
-        DialogHandler saveAs = DriveSaveAs(&copy);
-        watcher.boxes.clear();
-        watcher.handler = [saveAs](HWND dialog) {
-            if (saveAs(dialog))
-                return true;
-            PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
-            return true;
-        };
-        SendToHost(WM_COMMAND, Command);
+        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
         ASSERT_TRUE(copy.pressed && !copy.refused);
     }
 

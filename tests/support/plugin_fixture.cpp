@@ -1,4 +1,6 @@
 #include "support/plugin_fixture.h"
+#include <stdio.h>
+#include <string.h>
 
 static std::wstring FreshFolder()
 {
@@ -72,15 +74,40 @@ void WriteBytes(const std::wstring& path, const std::string& bytes)
     ASSERT_TRUE(WriteFileBytes(path, bytes)) << Utf8(path);
 }
 
-std::wstring SmallDrive(std::string* why)
+std::wstring TestDrive(const char* variable, std::string* why)
 {
-    wchar_t drive[16] = {};
-    char reason[512] = {};
-    if (GetEnvironmentVariableW(L"CORVELLE_SMALL_DRIVE", drive, 16) && drive[0])
-        return drive;
-    GetEnvironmentVariableA("CORVELLE_SMALL_DRIVE_REFUSED", reason, sizeof reason);
-    *why = reason[0] ? reason : "CORVELLE_SMALL_DRIVE is not set";
+    char drive[16] = {}, reason[512] = {};
+    std::string refused = std::string(variable) + "_REFUSED";
+    if (GetEnvironmentVariableA(variable, drive, sizeof drive) && drive[0])
+        return std::wstring(drive, drive + strlen(drive));
+    GetEnvironmentVariableA(refused.c_str(), reason, sizeof reason);
+    *why = reason[0] ? reason : std::string(variable) + " is not set";
     return L"";
+}
+
+static DWORD WINAPI WatchTheClock(LPVOID parameter)
+{
+    TimeLimit* limit = (TimeLimit*)parameter;
+    if (WaitForSingleObject(limit->done, limit->seconds * 1000) == WAIT_OBJECT_0)
+        return 0;
+    printf("FAILED: %s took longer than %lu s\n", limit->what, (unsigned long)limit->seconds);
+    fflush(stdout);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 0;
+}
+
+TimeLimit::TimeLimit(const char* what, DWORD seconds) : what(what), seconds(seconds)
+{
+    done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    thread = CreateThread(nullptr, 0, WatchTheClock, this, 0, nullptr);
+}
+
+TimeLimit::~TimeLimit()
+{
+    SetEvent(done);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(done);
 }
 
 std::vector<std::wstring> PlaylistLines(const std::string& bytes, UINT codePage)

@@ -40,6 +40,20 @@ std::vector<std::wstring> PlaylistLines(const std::string& bytes, UINT codePage)
 // The paths a playlist file lists, one for each entry: every line after an "#EXTINF:" line.
 std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage);
 
-// The root of a drive of 1 MiB ("S:\") that the test script mounts and maps where it may;
-// empty, with `why` saying why, where it could not.
-std::wstring SmallDrive(std::string* why);
+// The root of a drive that the test script mounts and maps where it may ("S:\"), named by the
+// environment `variable`; empty, with `why` saying why, where it could not (the script then
+// sets `variable`_REFUSED).
+std::wstring TestDrive(const char* variable, std::string* why);
+// The drive of 1 MiB that the tests fill.
+inline std::wstring SmallDrive(std::string* why) { return TestDrive("CORVELLE_SMALL_DRIVE", why); }
+
+// Ends the test program, saying what hung, when the steps in its scope take longer than
+// `seconds`: Wine's shell copy hangs on some names instead of refusing them, and a clear
+// failure beats the test runner's time limit.
+struct TimeLimit {
+    TimeLimit(const char* what, DWORD seconds);
+    ~TimeLimit();
+    HANDLE done, thread;
+    const char* what;
+    DWORD seconds;
+};

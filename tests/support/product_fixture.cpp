@@ -36,3 +36,23 @@ LRESULT ProductFixture::SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return SendMessageW(host->window, message, wParam, lParam);
 }
+
+SaveAsRun ProductFixture::CopyThroughTheDialog(const std::map<int, bool>& boxes,
+                                               const std::wstring& target)
+{
+    SaveAsRun copy;
+    copy.browseTo = {target};
+    copy.setBoxes = boxes;
+    copy.fileName = target + L"ignored.name";
+    copy.button = IDOK;
+    DialogHandler saveAs = DriveSaveAs(&copy);
+    watcher.boxes.clear();
+    watcher.handler = [saveAs](HWND dialog) {
+        if (saveAs(dialog))
+            return true;
+        PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+        return true;
+    };
+    SendToHost(WM_COMMAND, HostCommand);
+    return copy;
+}

@@ -2,9 +2,11 @@
 // box and dialog it opens. The DLL keeps its own module state, apart from the test
 // program's copy; each test gets a freshly loaded one.
 #pragma once
+#include <map>
 #include <string>
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/plugin_loader.h"
+#include "hostsim/save_as_driver.h"
 #include "support/plugin_fixture.h"
 
 class ProductFixture : public PluginFixture {
@@ -19,9 +21,17 @@ protected:
     // The settings file the plug-in uses for a host whose settings folder is `folder`.
     std::wstring SettingsFile() const { return folder + L"Plugins\\plugin.ini"; }
 
+    // The user picks the command, opens `target` in the Save As window, puts the option boxes
+    // in the states given, names a file there and presses Save; every box after the Save As
+    // window gets Yes (or OK). Returns what the user saw.
+    SaveAsRun CopyThroughTheDialog(const std::map<int, bool>& boxes, const std::wstring& target);
+
     LoadedPlugin plugin;
     DialogWatcher watcher;
 };
+
+// The command identifier the simulated host hands out first.
+const WPARAM HostCommand = 40960;
 
 // The gen_corvelle.dll of this build; in the i686 build, the product itself.
 std::wstring ProductPath();
