@@ -450,10 +450,11 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
             entry.hasTitle = random() % 10 != 0;
         }
         SetPlaylist(entries);
-        // Now and then a target folder so deep that names must be cut to fit.
+        // Now and then a target folder so deep that names must be cut to fit; with the file
+        // name after it, it still fits the dialog's 260-character buffer.
         std::wstring deep = targetFolder;
         if (random() % 4 == 0)
-            deep += std::wstring(180 + random() % 70, L'd') + L"\\";
+            deep += std::wstring(180 + random() % 66, L'd') + L"\\";
         wchar_t target[260];
         wcscpy(target, (deep + RandomText(random, 3)).c_str());
         NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, options.numberFilenames);
