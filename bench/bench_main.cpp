@@ -1,5 +1,7 @@
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
+#include <algorithm>
 #include "bench/benches.h"
 
 extern "C" void* __real_malloc(size_t size);
@@ -50,11 +52,40 @@ std::wstring BenchFolder(const wchar_t* name)
     return folder;
 }
 
-int main()
+PairedFigure FigureOf(std::vector<double> values)
 {
-    BenchCopyLists();
-    BenchCopyRun();
-    BenchSizeCounter();
-    BenchResync();
+    if (values.empty())
+        return {0, 0, 0};
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    double median = values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+std::string FigureText(const PairedFigure& figure, const char* format)
+{
+    char median[32], lowest[32], highest[32], text[128];
+    snprintf(median, sizeof median, format, figure.median);
+    snprintf(lowest, sizeof lowest, format, figure.lowest);
+    snprintf(highest, sizeof highest, format, figure.highest);
+    snprintf(text, sizeof text, "%s (%s to %s)", median, lowest, highest);
+    return text;
+}
+
+// Each benchmark named on the command line ("lists", "run", "counter", "resync"), or all.
+int main(int argc, char** argv)
+{
+    struct {
+        const char* name;
+        void (*run)();
+    } benches[] = {{"lists", BenchCopyLists}, {"run", BenchCopyRun}, {"counter", BenchSizeCounter},
+                   {"resync", BenchResync}};
+    for (const auto& bench : benches) {
+        bool wanted = argc < 2;
+        for (int i = 1; i < argc; ++i)
+            wanted = wanted || strcmp(argv[i], bench.name) == 0;
+        if (wanted)
+            bench.run();
+    }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <stdint.h>
 #include <string>
+#include <vector>
 
 // Wall-clock seconds between two readings of the performance counter.
 double SecondsSince(LARGE_INTEGER start);
@@ -12,6 +13,15 @@ uint64_t AllocationCount();
 // A folder of its own for one benchmark, under the temporary folder, with a closing backslash.
 std::wstring BenchFolder(const wchar_t* name);
 
+// A figure taken from interleaved pairs (the module, then its baseline, again and again), so
+// that one busy moment of a shared machine does not decide it: the median, and the spread.
+struct PairedFigure {
+    double median, lowest, highest;
+};
+PairedFigure FigureOf(std::vector<double> values);
+// "1.43 (1.31 to 1.62)": the median, and the spread beside it.
+std::string FigureText(const PairedFigure& figure, const char* format);
+
 void BenchCopyLists();
 void BenchCopyRun();
 void BenchSizeCounter();
@@ -20,4 +30,6 @@ void BenchResync();
 struct HostSimulator;
 // The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
 extern const int RunFileCount, RunFileBytes;
+// How many runs the copy benchmarks take their medians from.
+extern const int RunPairs;
 void MakeRunSources(HostSimulator* host, const std::wstring& root);

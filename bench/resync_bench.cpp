@@ -50,21 +50,33 @@ void BenchResync()
     MakeRunSources(host, root);
     State.PlaylistCount = RunFileCount;
     std::wstring target = root + L"out\\";
-    CreateDirectoryW(target.c_str(), nullptr);
-    host->log.reserve(64 * RunFileCount);
+    host->log.reserve(64 * RunFileCount * RunPairs);
 
-    TimedRun first = RunTimed(target);
-    size_t boxesBefore = watcher.boxes.size();
-    TimedRun again = RunTimed(target);
-
-    double share = first.seconds > 0 ? again.seconds / first.seconds : 0;
-    printf("resync: first run of %d files of %d KiB %.1f ms, re-run with all unchanged %.1f ms, "
-           "boxes %d then %d\n", RunFileCount, RunFileBytes / 1024, first.seconds * 1000,
-           again.seconds * 1000, (int)boxesBefore, (int)(watcher.boxes.size() - boxesBefore));
+    std::vector<double> firsts, agains, shares;
+    TimedRun again = {};
+    size_t boxesFirst = 0, boxesAgain = 0;
+    for (int pair = 0; pair < RunPairs; ++pair) {
+        RemoveFolder(target);
+        CreateDirectoryW(target.c_str(), nullptr);
+        size_t boxesBefore = watcher.boxes.size();
+        TimedRun first = RunTimed(target);
+        size_t boxesBetween = watcher.boxes.size();
+        again = RunTimed(target);
+        boxesFirst = boxesBetween - boxesBefore;
+        boxesAgain = watcher.boxes.size() - boxesBetween;
+        firsts.push_back(first.seconds * 1000);
+        agains.push_back(again.seconds * 1000);
+        shares.push_back(first.seconds > 0 ? again.seconds / first.seconds * 100 : 0);
+    }
+    PairedFigure share = FigureOf(shares);
+    printf("resync: %d files of %d KiB, median of %d pairs (spread in brackets): first run %s ms, "
+           "re-run with all unchanged %s ms, boxes %d then %d\n", RunFileCount, RunFileBytes / 1024,
+           RunPairs, FigureText(FigureOf(firsts), "%.1f").c_str(), FigureText(FigureOf(agains), "%.1f").c_str(),
+           (int)boxesFirst, (int)boxesAgain);
     printf("resync: heap allocations of the re-run: room check %llu, run %llu\n",
            (unsigned long long)again.checkAllocations, (unsigned long long)again.runAllocations);
-    printf("resync: re-run %.2f %% of the first run (target <= %.0f %%): %s\n", share * 100,
-           TargetShare * 100, share <= TargetShare ? "met" : "MISSED");
+    printf("resync: re-run %s %% of the first run (target <= %.0f %%): %s\n", FigureText(share, "%.2f").c_str(),
+           TargetShare * 100, share.median <= TargetShare * 100 ? "met" : "MISSED");
 
     StopWatchingDialogs(&watcher);
     RemoveFolder(root);

@@ -10,7 +10,7 @@
 
 static const int FileCount = 10000;
 static const int FilesPerAlbum = 100;
-static const int Rounds = 3;
+static const int Pairs = 7;
 static const double TargetRatio = 1.2;
 
 static const wchar_t ReceiverClass[] = L"CorvelleBenchSizeReceiver";
@@ -85,8 +85,8 @@ static double TimeBareLoop(HWND receiver)
     return seconds;
 }
 
-// The size counter over 10,000 present files against the bare loop, best of three rounds
-// each, taken in turns so that both see the same state of the disk cache.
+// The size counter over 10,000 present files against the bare loop, in turns so that both see
+// the same state of the disk cache.
 void BenchSizeCounter()
 {
     HostSimulator* host = StartHostSimulator();
@@ -101,19 +101,23 @@ void BenchSizeCounter()
     std::wstring root = BenchFolder(L"size-counter");
     MakeFiles(host, root);
     State.PlaylistCount = FileCount;
-    host->log.reserve(4 * Rounds * 2 * FileCount);
+    host->log.reserve(4 * Pairs * 2 * FileCount);
 
-    double counter = 1e9, bare = 1e9;
-    for (int round = 0; round < Rounds; ++round) {
-        double seconds = TimeBareLoop(receiver);
-        bare = seconds < bare ? seconds : bare;
-        seconds = TimeCounter(receiver);
-        counter = seconds < counter ? seconds : counter;
+    std::vector<double> counter, bare, ratios;
+    for (int pair = 0; pair < Pairs; ++pair) {
+        double module = TimeCounter(receiver);
+        double baseline = TimeBareLoop(receiver);
+        counter.push_back(module * 1000);
+        bare.push_back(baseline * 1000);
+        ratios.push_back(module / baseline);
     }
-    double ratio = counter / bare;
-    printf("size counter: %d present files, total %lu KiB\n", FileCount, (unsigned long)FinalTotal);
-    printf("size counter: counter %.1f ms, bare loop %.1f ms, ratio %.2f (target <= %.1f): %s\n",
-           counter * 1000, bare * 1000, ratio, TargetRatio, ratio <= TargetRatio ? "met" : "MISSED");
+    PairedFigure ratio = FigureOf(ratios);
+    printf("size counter: %d present files, total %lu KiB, median of %d pairs (spread in brackets)\n",
+           FileCount, (unsigned long)FinalTotal, Pairs);
+    printf("size counter: counter %s ms, bare loop %s ms\n", FigureText(FigureOf(counter), "%.1f").c_str(),
+           FigureText(FigureOf(bare), "%.1f").c_str());
+    printf("size counter: ratio %s (target <= %.1f): %s\n", FigureText(ratio, "%.2f").c_str(),
+           TargetRatio, ratio.median <= TargetRatio ? "met" : "MISSED");
 
     DestroyWindow(receiver);
     RemoveFolder(root);
