@@ -1,6 +1,7 @@
 #include "copy/copy_run.h"
 #include <shellapi.h>
 #include <wchar.h>
+#include "copy/copy_outcome.h"
 #include "copy/leftovers.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
@@ -244,6 +245,29 @@ void ShellCopy(const CopyLists& lists)
     SHFileOperationW(&request);
 }
 
+static void ReportFailedCopies(unsigned missing, unsigned handed)
+{
+    wchar_t format[MessageCapacity] = {}, message[MessageCapacity] = {};
+    FormatBounded(message, MessageCapacity, FetchTextOrOwn(FailedCopiesString, format, MessageCapacity),
+                  missing, handed);
+    EnsureCaption();
+    ShowRunMessage(message);
+}
+
+void CopyAndLook(const CopyLists& lists, const wchar_t* targetPath, int nameOffset)
+{
+    CopyOutcome outcome = NoteDestinations(lists);
+    // The shell's result and its aborted flag say too little: both are the same for a full
+    // stick and for one declined replace.
+    ShellCopy(lists);
+    if (outcome.copies && CheckCopies(&outcome, lists) > 0) {
+        if (State.Options.SavePlaylist)
+            ListOnlyCopiesInPlace(outcome, lists, targetPath, nameOffset, PlaylistCodePage());
+        ReportFailedCopies(outcome.missing, outcome.count);
+    }
+    FreeCopyOutcome(&outcome);
+}
+
 void RunCopy(wchar_t* targetPath, int nameOffset)
 {
     CopyLists lists;
@@ -251,6 +275,6 @@ void RunCopy(wchar_t* targetPath, int nameOffset)
         return;
     // With no present (or no changed) entry there is nothing to hand to the shell.
     if (lists.entries > 0)
-        ShellCopy(lists);
+        CopyAndLook(lists, targetPath, nameOffset);
     FreeCopyLists(&lists);
 }

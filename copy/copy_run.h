@@ -15,6 +15,10 @@ void RunCopy(wchar_t* targetPath, int nameOffset);
 bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists);
 // One shell copy of both lists, with the shell's own progress, questions and messages.
 void ShellCopy(const CopyLists& lists);
+// The shell copy, and a look at what came of it: when any copy is not in place, what the shell
+// left cut is removed, the playlist file (`targetPath`, when one is written) lists only the
+// copies that are there, and one box says how many could not be copied.
+void CopyAndLook(const CopyLists& lists, const wchar_t* targetPath, int nameOffset);
 
 // The bytes the caller may still write in `folder`. False when they cannot be had, also for
 // a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says

@@ -31,4 +31,5 @@
 #define SpaceShortString 11
 #define AllUnchangedString 12
 #define RemoveLeftoversString 13
+#define FailedCopiesString 14
 #define LanguageGuidString 65535

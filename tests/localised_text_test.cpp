@@ -126,7 +126,7 @@ TEST_F(LocalisedText, EveryTextComesFromTheLanguagePack)
     EXPECT_STREQ(State.SharedCaption, L"Kopierer v1.11");
 }
 
-// A pack made before strings 11 to 13 existed lacks them (or gives empty texts): the
+// A pack made before strings 11 to 14 existed lacks them (or gives empty texts): the
 // module's own English stands in, and a pack that has one is still heard.
 TEST_F(LocalisedText, NewerStringsFallBackOnTheModulesOwn)
 {
@@ -139,6 +139,7 @@ TEST_F(LocalisedText, NewerStringsFallBackOnTheModulesOwn)
     EXPECT_STREQ(FetchTextOrOwn(AllUnchangedString, buffer, 100),
                  L"All %u files are already there and unchanged.");
     EXPECT_STREQ(FetchTextOrOwn(RemoveLeftoversString, buffer, 100), L"%u Kopien entfernen?");
+    EXPECT_STREQ(FetchTextOrOwn(FailedCopiesString, buffer, 100), L"%u of %u files could not be copied.");
     EXPECT_STREQ(FetchTextOrOwn(CaptionString, buffer, 100), L"Kopierer v%s");
     EXPECT_STREQ(FetchTextOrOwn(AllUnchangedString, buffer, 4), L"All") << "cut to the buffer";
 }

@@ -540,7 +540,8 @@ TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
     host->playlist = {{music + L"big.mp3", L"Big", 61}};
     SaveAsRun copy;
     copy.setBoxes[SavePlaylistBox] = true;
-    copy.fileName = drive + L"ignored.name";
+    std::wstring small = FolderOn(drive);
+    copy.fileName = small + L"ignored.name";
     copy.button = IDOK;
     DialogHandler saveAs = DriveSaveAs(&copy);
     watcher.handler = [&](HWND dialog) {
@@ -559,7 +560,51 @@ TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
     EXPECT_EQ(question.owner, copy.saveAs);
     EXPECT_EQ(question.buttons, (std::set<int>{IDYES, IDNO}));
     EXPECT_TRUE(host->playing) << "nothing of the run began";
-    EXPECT_EQ(ListFiles(drive), std::vector<std::wstring>{});
+    EXPECT_EQ(ListFiles(small), std::vector<std::wstring>{});
+}
+
+// Three files of 512 KiB onto a drive of 1 MiB, copied anyway: the shell stops when the drive
+// is full. Nothing it left cut stays, the playlist file names only the whole copies, and one
+// box of the run's own says how many could not be copied.
+TEST_F(PluginEntry, CopiesOntoAFullDriveLeaveNoCutFileAndAPlaylistOfWhatIsThere)
+{
+    std::string why;
+    std::wstring drive = SmallDrive(&why);
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive to fill: " << why;
+    ASSERT_EQ(Start(), 0);
+    std::wstring music = folder + L"music\\", target = FolderOn(drive);
+    CreateFolders(music);
+    const std::wstring names[] = {L"a.mp3", L"b.mp3", L"c.mp3"};
+    for (int i = 0; i < 3; ++i) {
+        WriteBytes(music + names[i], std::string(512 * 1024, (char)('a' + i)));
+        host->playlist.push_back({music + names[i], names[i], 60 + i});
+    }
+    SaveAsRun copy = CopyThroughTheDialog({{SavePlaylistBox, true}, {SaveM3U8Box, false},
+                                           {NumberFilenamesBox, false}, {UsePlaylistTitleBox, false},
+                                           {IncludeDirectoryBox, false}, {SkipUnchangedBox, false},
+                                           {RemoveDroppedBox, false}}, target);
+    ASSERT_TRUE(copy.pressed && !copy.refused);
+
+    std::vector<std::wstring> whole;
+    for (const std::wstring& file : ListFiles(target)) {
+        if (file == L"playlist.m3u")
+            continue;
+        std::string bytes = ReadBytes(target + file);
+        EXPECT_EQ(bytes.size(), 512u * 1024) << "cut: " << Utf8(file);
+        EXPECT_TRUE(bytes == ReadBytes(music + file)) << "not its source's bytes: " << Utf8(file);
+        whole.push_back(file);
+    }
+    EXPECT_LT(whole.size(), 3u) << "the drive holds less than the copies";
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP), whole);
+    std::vector<std::wstring> ours;
+    for (const CapturedBox& box : watcher.boxes)
+        if (box.caption == L"Corvelle v1.11")
+            ours.push_back(box.text);
+    ASSERT_EQ(ours.size(), 2u) << "the question about room, and the word on what is missing";
+    EXPECT_EQ(ours[0].substr(0, 16), L"The copies need ");
+    EXPECT_EQ(ours[1], std::to_wstring(3 - whole.size()) + L" of 3 files could not be copied.");
+    EXPECT_EQ(watcher.boxes.back().owner, host->window);
 }
 
 }  // namespace

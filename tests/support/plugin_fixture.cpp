@@ -26,10 +26,23 @@ void PluginFixture::SetUp()
 void PluginFixture::TearDown()
 {
     RemoveFolder(folder);
+    for (const std::wstring& other : foldersElsewhere)
+        RemoveFolder(other);
     StopHostSimulator(host);
     Record.hostWindow = nullptr;
     Record.moduleInstance = nullptr;
     State = PluginState();
+}
+
+std::wstring PluginFixture::FolderOn(const std::wstring& drive)
+{
+    // The name of the test's own folder is unique among all running tests.
+    std::wstring name = folder.substr(0, folder.size() - 1);
+    std::wstring other = drive + name.substr(name.rfind(L'\\') + 1) + L"\\";
+    RemoveFolder(other);
+    CreateFolders(other);
+    foldersElsewhere.push_back(other);
+    return other;
 }
 
 void PluginFixture::ConnectServices()

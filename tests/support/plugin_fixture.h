@@ -25,8 +25,13 @@ protected:
     // Sets the playlist from (path, title, length) triples.
     void SetPlaylist(const std::vector<SimEntry>& entries);
 
+    // A fresh, empty folder of this test's own on `drive` (a drive other tests share), with
+    // a closing backslash; removed when the test ends.
+    std::wstring FolderOn(const std::wstring& drive);
+
     HostSimulator* host = nullptr;
     std::wstring folder;  // fresh and empty for every test, with a closing backslash
+    std::vector<std::wstring> foldersElsewhere;
 };
 
 // The tests' language pack, loaded once from beside the test program.

@@ -1,0 +1,156 @@
+#include "copy/copy_outcome.h"
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+#include "state/plugin_state.h"
+
+// The block's parts: the noted copies, then the two sets, each on a 4-byte boundary.
+static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) & ~(size_t)7; }
+
+CopyOutcome NoteDestinations(const CopyLists& lists)
+{
+    CopyOutcome outcome = {};
+    size_t count = lists.entries > 0 ? (size_t)lists.entries : 0;
+    size_t setBytes = TextSetBytes(count);
+    char* block = (char*)malloc(NotedBytes(count) + 3 * setBytes);
+    if (!block)
+        return outcome;
+    outcome.copies = (NotedCopy*)block;
+    char* sets = block + NotedBytes(count);
+    outcome.failed = PlaceTextSet(sets, count);
+    outcome.placed = PlaceTextSet(sets + setBytes, count);
+    outcome.sources = PlaceTextSet(sets + 2 * setBytes, count);
+    const wchar_t* destination = lists.destinationList;
+    for (const wchar_t* source = lists.sourceList; *source && outcome.count < count;
+         source += wcslen(source) + 1) {
+        NotedCopy& copy = outcome.copies[outcome.count++];
+        copy.sourceFound = QueryFileFacts(source, &copy.source);
+        copy.existed = QueryFileFacts(destination, &copy.destination);
+        copy.inPlace = 0;
+        AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
+        destination += wcslen(destination) + 1;
+    }
+    return outcome;
+}
+
+void FreeCopyOutcome(CopyOutcome* outcome)
+{
+    free(outcome->copies);
+    *outcome = {};
+}
+
+// The shell wrote to a destination that was not there, or that changed under it.
+static bool WrittenByTheShell(const NotedCopy& copy, const FileFacts& now)
+{
+    return !copy.existed || now.size != copy.destination.size ||
+           now.writeTime != copy.destination.writeTime;
+}
+
+static uint32_t OffsetIn(const wchar_t* list, const wchar_t* text) { return (uint32_t)(text - list); }
+
+uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
+{
+    const wchar_t* destination = lists.destinationList;
+    for (uint32_t i = 0; i < outcome->count; ++i, destination += wcslen(destination) + 1) {
+        NotedCopy& copy = outcome->copies[i];
+        FileFacts now;
+        copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
+                       now.size == copy.source.size;
+        AddText(copy.inPlace ? &outcome->placed : &outcome->failed, lists.destinationList,
+                OffsetIn(lists.destinationList, destination));
+        outcome->missing += copy.inPlace ? 0 : 1;
+    }
+    destination = lists.destinationList;
+    for (uint32_t i = 0; i < outcome->count; ++i, destination += wcslen(destination) + 1) {
+        const NotedCopy& copy = outcome->copies[i];
+        FileFacts now;
+        // A target folder may hold sources: those are the user's, whatever became of them.
+        if (!copy.inPlace && QueryFileFacts(destination, &now) && WrittenByTheShell(copy, now) &&
+            FindInTextSet(outcome->placed, lists.destinationList, destination) < 0 &&
+            FindInTextSet(outcome->sources, lists.sourceList, destination) < 0)
+            DeleteFileW(destination);
+    }
+    return outcome->missing;
+}
+
+// --- The playlist file, anew -----------------------------------------------------------------
+
+struct FileBytes {
+    char* bytes;
+    size_t length;
+};
+
+static FileBytes ReadWholeFile(const wchar_t* path)
+{
+    FileBytes file = {nullptr, 0};
+    HANDLE handle = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return file;
+    LARGE_INTEGER size = {};
+    DWORD read = 0;
+    if (GetFileSizeEx(handle, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF &&
+        (file.bytes = (char*)malloc((size_t)size.QuadPart)) != nullptr &&
+        ReadFile(handle, file.bytes, (DWORD)size.QuadPart, &read, nullptr))
+        file.length = read;
+    CloseHandle(handle);
+    return file;
+}
+
+// The line at `at` up to its CR LF; returns where the next line starts.
+static const char* LineEnd(const char* at, const char* end)
+{
+    const char* stop = (const char*)memchr(at, '\n', (size_t)(end - at));
+    return stop ? stop + 1 : end;
+}
+
+// Whether the entry whose path line is `line` (of `length` bytes, without its CR LF) keeps its
+// place. Without a folder kept in step every entry is a copy of its own, in the lists' order;
+// in step, each destination is one copy's alone, and a copy left out as unchanged is there.
+static bool IsEntryInPlace(const CopyOutcome& outcome, const CopyLists& lists, uint32_t entry,
+                           const char* line, size_t length, const wchar_t* folder, int nameOffset,
+                           UINT codePage)
+{
+    if (!lists.keepsInStep)
+        return entry >= outcome.count || outcome.copies[entry].inPlace;
+    wchar_t destination[PathCapacity];
+    wmemcpy(destination, folder, (size_t)nameOffset);
+    int widened = MultiByteToWideChar(codePage, 0, line, (int)length, destination + nameOffset,
+                                      PathCapacity - 1 - nameOffset);
+    if (widened <= 0)
+        return true;
+    destination[nameOffset + widened] = 0;
+    return FindInTextSet(outcome.failed, lists.destinationList, destination) < 0;
+}
+
+static void WriteBytes(HANDLE file, const char* bytes, size_t count)
+{
+    DWORD written = 0;
+    WriteFile(file, bytes, (DWORD)count, &written, nullptr);
+}
+
+void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists,
+                           const wchar_t* playlistPath, int nameOffset, UINT codePage)
+{
+    FileBytes old = ReadWholeFile(playlistPath);
+    if (!old.bytes)
+        return;
+    HANDLE file = CreateFileW(playlistPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                              0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        const char* end = old.bytes + old.length;
+        // The mark and "#EXTM3U", then two lines an entry, as the run wrote them.
+        const char* at = LineEnd(old.bytes, end);
+        WriteBytes(file, old.bytes, (size_t)(at - old.bytes));
+        for (uint32_t entry = 0; at < end; ++entry) {
+            const char* path = LineEnd(at, end);
+            const char* next = LineEnd(path, end);
+            size_t length = (size_t)(next - path);
+            length -= length >= 2 && next[-1] == '\n' && next[-2] == '\r' ? 2 : 0;
+            if (IsEntryInPlace(outcome, lists, entry, path, length, playlistPath, nameOffset, codePage))
+                WriteBytes(file, at, (size_t)(next - at));
+            at = next;
+        }
+        CloseHandle(file);
+    }
+    free(old.bytes);
+}

@@ -1,0 +1,43 @@
+// What the shell copy made of the copies handed to it. It may stop midway (a full stick, a
+// replace the user declined, a name it refuses) and say nothing the run could rely on, so the
+// run looks for itself: before the copy it notes what each destination was, afterwards a copy
+// is in place when its destination is a file of its source's size. A destination the shell
+// wrote to without finishing is removed, so that no cut file is left for a whole one, and the
+// playlist file is made to list only what is there.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include "copy/copy_index.h"
+#include "copy/copy_lists.h"
+
+// One copy handed to the shell, in the order of the lists.
+struct NotedCopy {
+    FileFacts source;       // as it was before the copy
+    FileFacts destination;  // as it was before the copy, when `existed`
+    uint32_t sourceFound;
+    uint32_t existed;       // the destination was a file before the copy
+    uint32_t inPlace;       // after the copy: a file of the source's size
+};
+
+struct CopyOutcome {
+    NotedCopy* copies;  // null: nothing noted (no memory), and nothing is judged
+    uint32_t count;
+    uint32_t missing;   // copies not in place
+    TextSet failed;     // their destinations, in the destination list
+    TextSet placed;     // the destinations of the copies in place
+    TextSet sources;    // every source, for the files that must never be removed
+};
+
+// Notes every pair of `lists` in one heap block, sized once; call it just before the copy.
+CopyOutcome NoteDestinations(const CopyLists& lists);
+// After the copy: marks the copies in place and removes each destination that is not and that
+// the shell wrote to (absent before, or its size or write time changed), unless it is a source
+// of the run or another copy of the run is in place there (two entries may derive one name). A
+// file the user declined to replace is unchanged and stays. Returns `missing`.
+uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists);
+// Writes the playlist file at `playlistPath` anew, with the same header and lines, listing only
+// the entries whose copies are in place; copies left out as unchanged are. `nameOffset` is the
+// length of the target folder in `playlistPath`, `codePage` the file's.
+void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists,
+                           const wchar_t* playlistPath, int nameOffset, UINT codePage);
+void FreeCopyOutcome(CopyOutcome* outcome);
