@@ -146,6 +146,53 @@ TEST_F(CopyRun, AnExistingCopyIsReplacedOnlyAfterTheShellAsks)
     EXPECT_TRUE(watcher.boxes[0].buttons.count(IDYES));
 }
 
+// The user declines to replace a different file of the copy's name: it stays byte for byte,
+// the box counts it, and the playlist file does not name it. (Wine's shell then leaves the
+// files after it uncopied too; they are counted and left out the same.)
+TEST_F(CopyRun, ADeclinedReplaceIsCountedAndLeftOutOfThePlaylist)
+{
+    WriteBytes(target + L"a.mp3", "the user's own a.mp3");
+    SetPlaylist({{Source(L"a.mp3", "new a"), L"A", 1}, {Source(L"b.mp3", "new b"), L"B", 2}});
+    SetOptions(1, 1, 0, 0, 0);
+    watcher.handler = [](HWND dialog) {
+        if (!GetDlgItem(dialog, IDNO))
+            return false;
+        PressButton(dialog, IDNO);
+        return true;
+    };
+    Run();
+
+    EXPECT_EQ(ReadBytes(target + L"a.mp3"), "the user's own a.mp3");
+    std::vector<std::wstring> whole;
+    if (ReadBytes(target + L"b.mp3") == "new b")
+        whole.push_back(L"b.mp3");
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8), whole);
+    ASSERT_EQ(watcher.boxes.size(), 2u) << "the shell's question, then the run's word";
+    ExpectRunBox(watcher.boxes[1], std::to_wstring(2 - whole.size()) + L" of 2 files could not be copied.");
+}
+
+// A folder kept in step: the unchanged copy, left out of the shell copy, is there, so the
+// playlist file written anew still lists it; the copy the shell could not make goes.
+TEST_F(CopyRun, AnUnchangedCopyStaysListedWhenAnotherFails)
+{
+    SetPlaylist({{Source(L"kept.mp3", "kept"), L"Kept", 1}, {Source(L"new.mp3", "new"), L"New", 2}});
+    SetOptions(1, 0, 0, 0, 0);
+    State.Options.SkipUnchanged = 1;
+    Run();
+    ASSERT_EQ(ReadBytes(target + L"new.mp3"), "new");
+    // The next run: "new.mp3" has changed, and its copy's place is taken by a folder, which no
+    // copy can replace.
+    DeleteFileW((target + L"new.mp3").c_str());
+    CreateFolders(target + L"new.mp3\\");
+    Source(L"new.mp3", "newer");
+    watcher.boxes.clear();
+    Run();
+
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP), std::vector<std::wstring>{L"kept.mp3"});
+    ASSERT_FALSE(watcher.boxes.empty());
+    ExpectRunBox(watcher.boxes.back(), L"1 of 1 files could not be copied.");
+}
+
 // --- Playlist file -----------------------------------------------------------------------
 
 TEST_F(CopyRun, PlaylistFileByteForByte)
