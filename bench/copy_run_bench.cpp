@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "bench/benches.h"
+#include "copy/copy_outcome.h"
 #include "copy/copy_run.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
@@ -14,6 +15,7 @@ const int RunFileCount = 1000;
 const int RunFileBytes = 256 * 1024;
 static const int FilesPerAlbum = 100;
 static const double TargetShare = 0.05;
+static const double TargetCheckShare = 0.01;
 const int RunPairs = 5;
 
 void MakeRunSources(HostSimulator* host, const std::wstring& root)
@@ -32,12 +34,13 @@ void MakeRunSources(HostSimulator* host, const std::wstring& root)
 }
 
 struct RunTimes {
-    double preparation, shellCopy;
+    double preparation, shellCopy, check;
     uint64_t allocations;
     int copied;
 };
 
-// One run into a fresh target: the module's part before the shell copy, then the shell copy.
+// One run into a fresh target, in its steps: the module's part before the shell copy (noting
+// each destination included), the shell copy, and the module's look at what came of it.
 static RunTimes TimeRun(const std::wstring& target)
 {
     RemoveFolder(target);
@@ -49,13 +52,18 @@ static RunTimes TimeRun(const std::wstring& target)
     CopyLists lists;
     LARGE_INTEGER start = Now();
     bool prepared = PrepareCopy(path, (int)target.size(), &lists);
+    CopyOutcome outcome = NoteDestinations(lists);
     times.preparation = SecondsSince(start);
-    times.allocations = AllocationCount() - allocationsBefore;
     start = Now();
     if (prepared)
         ShellCopy(lists);
     times.shellCopy = SecondsSince(start);
-    times.copied = lists.entries;
+    start = Now();
+    CheckCopies(&outcome, lists);
+    times.check = SecondsSince(start);
+    times.allocations = AllocationCount() - allocationsBefore;
+    times.copied = lists.entries - (int)outcome.missing;
+    FreeCopyOutcome(&outcome);
     FreeCopyLists(&lists);
     return times;
 }
@@ -80,22 +88,27 @@ void BenchCopyRun()
     // out of the module's allocation count and time.
     host->log.reserve(16 * RunFileCount * RunPairs);
 
-    std::vector<double> preparation, shellCopy, shares;
+    std::vector<double> preparation, shellCopy, check, shares, checkShares;
     RunTimes times = {};
     for (int pair = 0; pair < RunPairs; ++pair) {
         times = TimeRun(root + L"out\\");
         preparation.push_back(times.preparation * 1000);
         shellCopy.push_back(times.shellCopy * 1000);
+        check.push_back(times.check * 1000);
         shares.push_back(times.shellCopy > 0 ? times.preparation / times.shellCopy * 100 : 0);
+        checkShares.push_back(times.shellCopy > 0 ? times.check / times.shellCopy * 100 : 0);
     }
-    PairedFigure share = FigureOf(shares);
-    printf("copy run: %d files of %d KiB, every option on, %d copied, %llu allocations, %d boxes; "
+    PairedFigure share = FigureOf(shares), checkShare = FigureOf(checkShares);
+    printf("copy run: %d files of %d KiB, every option on, %d in place, %llu heap allocations, %d boxes; "
            "median of %d runs (spread in brackets)\n", RunFileCount, RunFileBytes / 1024, times.copied,
            (unsigned long long)times.allocations, (int)watcher.boxes.size(), RunPairs);
     printf("copy run: preparation %s ms, shell copy %s ms\n", FigureText(FigureOf(preparation), "%.1f").c_str(),
            FigureText(FigureOf(shellCopy), "%.1f").c_str());
     printf("copy run: preparation %s %% of the shell copy (target <= %.0f %%): %s\n",
            FigureText(share, "%.2f").c_str(), TargetShare * 100, share.median <= TargetShare * 100 ? "met" : "MISSED");
+    printf("copy run: the check after the copy %s ms, %s %% of the shell copy (target <= %.0f %%): %s\n",
+           FigureText(FigureOf(check), "%.1f").c_str(), FigureText(checkShare, "%.2f").c_str(),
+           TargetCheckShare * 100, checkShare.median <= TargetCheckShare * 100 ? "met" : "MISSED");
 
     // The presence lookups alone, the largest part of the preparation.
     LARGE_INTEGER start = Now();
