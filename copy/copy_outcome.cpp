@@ -2,9 +2,10 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "copy/playlist_file.h"
 #include "state/plugin_state.h"
 
-// The block's parts: the noted copies, then the two sets, each on a 4-byte boundary.
+// The block's parts: the noted copies, then the three sets, each on a 4-byte boundary.
 static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) & ~(size_t)7; }
 
 CopyOutcome NoteDestinations(const CopyLists& lists)
@@ -75,37 +76,9 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
 
 // --- The playlist file, anew -----------------------------------------------------------------
 
-struct FileBytes {
-    char* bytes;
-    size_t length;
-};
-
-static FileBytes ReadWholeFile(const wchar_t* path)
-{
-    FileBytes file = {nullptr, 0};
-    HANDLE handle = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return file;
-    LARGE_INTEGER size = {};
-    DWORD read = 0;
-    if (GetFileSizeEx(handle, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF &&
-        (file.bytes = (char*)malloc((size_t)size.QuadPart)) != nullptr &&
-        ReadFile(handle, file.bytes, (DWORD)size.QuadPart, &read, nullptr))
-        file.length = read;
-    CloseHandle(handle);
-    return file;
-}
-
-// The line at `at` up to its CR LF; returns where the next line starts.
-static const char* LineEnd(const char* at, const char* end)
-{
-    const char* stop = (const char*)memchr(at, '\n', (size_t)(end - at));
-    return stop ? stop + 1 : end;
-}
-
-// Whether the entry whose path line is `line` (of `length` bytes, without its CR LF) keeps its
-// place. Without a folder kept in step every entry is a copy of its own, in the lists' order;
-// in step, each destination is one copy's alone, and a copy left out as unchanged is there.
+// Whether the entry whose path line is `line` (of `length` bytes) keeps its place. Without a
+// folder kept in step every entry is a copy of its own, in the lists' order; in step, each
+// destination is one copy's alone, and a copy left out as unchanged is there.
 static bool IsEntryInPlace(const CopyOutcome& outcome, const CopyLists& lists, uint32_t entry,
                            const char* line, size_t length, const wchar_t* folder, int nameOffset,
                            UINT codePage)
@@ -122,35 +95,30 @@ static bool IsEntryInPlace(const CopyOutcome& outcome, const CopyLists& lists, u
     return FindInTextSet(outcome.failed, lists.destinationList, destination) < 0;
 }
 
-static void WriteBytes(HANDLE file, const char* bytes, size_t count)
-{
-    DWORD written = 0;
-    WriteFile(file, bytes, (DWORD)count, &written, nullptr);
-}
-
 void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists,
                            const wchar_t* playlistPath, int nameOffset, UINT codePage)
 {
-    FileBytes old = ReadWholeFile(playlistPath);
-    if (!old.bytes)
-        return;
-    HANDLE file = CreateFileW(playlistPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                              0, nullptr);
+    // Only a whole file is written anew: a part would lose the entries beyond it.
+    PlaylistBytes old = ReadPlaylistBytes(playlistPath, 0x7FFFFFFF);
+    HANDLE file = old.whole ? CreatePlaylistFile(playlistPath) : INVALID_HANDLE_VALUE;
     if (file != INVALID_HANDLE_VALUE) {
-        const char* end = old.bytes + old.length;
         // The mark and "#EXTM3U", then two lines an entry, as the run wrote them.
-        const char* at = LineEnd(old.bytes, end);
-        WriteBytes(file, old.bytes, (size_t)(at - old.bytes));
-        for (uint32_t entry = 0; at < end; ++entry) {
-            const char* path = LineEnd(at, end);
-            const char* next = LineEnd(path, end);
-            size_t length = (size_t)(next - path);
-            length -= length >= 2 && next[-1] == '\n' && next[-2] == '\r' ? 2 : 0;
+        PlaylistLines lines = ReadPlaylistLines(old);
+        const char *line, *path;
+        size_t length;
+        NextPlaylistLine(&lines, &line, &length);
+        WritePlaylistBytes(file, old.bytes, (size_t)(lines.at - old.bytes));
+        for (uint32_t entry = 0; lines.at < lines.end; ++entry) {
+            const char* start = lines.at;
+            NextPlaylistLine(&lines, &line, &length);
+            if (!NextPlaylistLine(&lines, &path, &length)) {
+                path = "";
+                length = 0;
+            }
             if (IsEntryInPlace(outcome, lists, entry, path, length, playlistPath, nameOffset, codePage))
-                WriteBytes(file, at, (size_t)(next - at));
-            at = next;
+                WritePlaylistBytes(file, start, (size_t)(lines.at - start));
         }
         CloseHandle(file);
     }
-    free(old.bytes);
+    FreePlaylistBytes(&old);
 }

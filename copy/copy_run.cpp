@@ -45,12 +45,9 @@ static bool NamePlaylistFile(wchar_t* targetPath, int nameOffset)
     return true;
 }
 
-static UINT PlaylistCodePage() { return State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP; }
-
-static HANDLE CreatePlaylistFile(const wchar_t* path)
+static HANDLE CreatePlaylistWithHeader(const wchar_t* path)
 {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0,
-                              nullptr);
+    HANDLE file = CreatePlaylistFile(path);
     if (file != INVALID_HANDLE_VALUE)
         WritePlaylistHeader(file);
     return file;
@@ -146,7 +143,7 @@ static HANDLE OpenPlaylistFile(wchar_t* targetPath, int nameOffset, PreviousPlay
         return INVALID_HANDLE_VALUE;
     if (State.Options.RemoveDropped)
         *previous = ReadPreviousPlaylist(targetPath, PlaylistCodePage());
-    return CreatePlaylistFile(targetPath);
+    return CreatePlaylistWithHeader(targetPath);
 }
 
 bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists)
@@ -157,7 +154,7 @@ bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists)
     if (State.Options.SavePlaylist) {
         playlist = OpenPlaylistFile(targetPath, nameOffset, &previous);
         if (playlist == INVALID_HANDLE_VALUE) {
-            FreePreviousPlaylist(&previous);
+            FreePlaylistBytes(&previous.file);
             ReportCreateFailure();
             return false;
         }
@@ -169,7 +166,7 @@ bool PrepareCopy(wchar_t* targetPath, int nameOffset, CopyLists* lists)
         RemoveLeftovers(previous, *lists, targetPath, nameOffset);
         LeaveOutUnchangedCopies(lists);
     }
-    FreePreviousPlaylist(&previous);
+    FreePlaylistBytes(&previous.file);
     return built;
 }
 

@@ -13,68 +13,10 @@ static const size_t PreviousPlaylistLimit = 16 * 1024 * 1024;
 // A line longer than this many bytes names no path that fits PathCapacity.
 static const size_t LineLimit = NarrowBufferSize;
 static const int QuestionCapacity = 512;
-static const char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage)
 {
-    PreviousPlaylist previous = {nullptr, 0, codePage};
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return previous;
-    LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        DWORD wanted = (DWORD)((uint64_t)size.QuadPart < PreviousPlaylistLimit ? size.QuadPart
-                                                                                 : PreviousPlaylistLimit);
-        DWORD read = 0;
-        previous.bytes = (char*)malloc(wanted);
-        if (previous.bytes && ReadFile(file, previous.bytes, wanted, &read, nullptr))
-            previous.length = read;
-    }
-    CloseHandle(file);
-    if (!previous.length)
-        FreePreviousPlaylist(&previous);
-    return previous;
-}
-
-void FreePreviousPlaylist(PreviousPlaylist* previous)
-{
-    free(previous->bytes);
-    previous->bytes = nullptr;
-    previous->length = 0;
-}
-
-// --- Reading the lines ---------------------------------------------------------------------
-
-struct LineReader {
-    const char* at;
-    const char* end;
-};
-
-static LineReader ReadLinesOf(const PreviousPlaylist& previous)
-{
-    LineReader reader = {previous.bytes, previous.bytes + previous.length};
-    if (previous.length >= 3 && memcmp(previous.bytes, ByteOrderMark, 3) == 0)
-        reader.at += 3;
-    return reader;
-}
-
-// The next line without its CR LF; a last line cut off by the read limit counts as well.
-static bool NextLine(LineReader* reader, const char** line, size_t* length)
-{
-    if (reader->at >= reader->end)
-        return false;
-    const char* start = reader->at;
-    const char* stop = (const char*)memchr(start, '\n', (size_t)(reader->end - start));
-    if (!stop)
-        stop = reader->end;
-    reader->at = stop < reader->end ? stop + 1 : stop;
-    size_t count = (size_t)(stop - start);
-    if (count && start[count - 1] == '\r')
-        --count;
-    *line = start;
-    *length = count;
-    return true;
+    return {ReadPlaylistBytes(path, PreviousPlaylistLimit), codePage};
 }
 
 // The line in UTF-16, or false when it cannot name a path (too long, binary, a comment).
@@ -226,12 +168,12 @@ struct Leftovers {
 // Room for every line that could be a leftover, counted before anything is looked up.
 static size_t LeftoverRoom(const PreviousPlaylist& previous, int nameOffset, size_t* lines)
 {
-    LineReader reader = ReadLinesOf(previous);
+    PlaylistLines reader = ReadPlaylistLines(previous.file);
     const char* line;
     size_t length, room = 1;
     *lines = 0;
     wchar_t wide[PathCapacity], relative[PathCapacity];
-    while (NextLine(&reader, &line, &length)) {
+    while (NextPlaylistLine(&reader, &line, &length)) {
         if (!WidenLine(line, length, previous.codePage, wide) ||
             !ResolveListedPath(wide, relative, PathCapacity))
             continue;
@@ -244,11 +186,11 @@ static size_t LeftoverRoom(const PreviousPlaylist& previous, int nameOffset, siz
 static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
                              const wchar_t* targetPath, int nameOffset, Leftovers* found)
 {
-    LineReader reader = ReadLinesOf(previous);
+    PlaylistLines reader = ReadPlaylistLines(previous.file);
     const char* line;
     size_t length;
     wchar_t wide[PathCapacity], full[PathCapacity];
-    while (NextLine(&reader, &line, &length)) {
+    while (NextPlaylistLine(&reader, &line, &length)) {
         if (!WidenLine(line, length, previous.codePage, wide) ||
             !FindLeftover(wide, lists, targetPath, nameOffset, full))
             continue;
@@ -300,7 +242,7 @@ static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
 void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
                      const wchar_t* targetPath, int nameOffset)
 {
-    if (!previous.bytes || !lists.index.records)
+    if (!previous.file.bytes || !lists.index.records)
         return;
     size_t lines;
     size_t room = LeftoverRoom(previous, nameOffset, &lines);

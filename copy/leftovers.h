@@ -6,18 +6,17 @@
 #include <windows.h>
 #include <stddef.h>
 #include "copy/copy_lists.h"
+#include "copy/playlist_file.h"
 
 // The bytes of the playlist file that a run replaces.
 struct PreviousPlaylist {
-    char* bytes;    // null: there was none, or it could not be read
-    size_t length;
-    UINT codePage;  // what it was written in: UTF-8 for "playlist.m3u8", else the ANSI one
+    PlaylistBytes file;  // `bytes` null: there was none, or it could not be read
+    UINT codePage;       // what it was written in: UTF-8 for "playlist.m3u8", else the ANSI one
 };
 
 // Reads the file at `path` into one heap block; beyond the first 16 MiB nothing is read, so
 // nothing named there is ever removed.
 PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage);
-void FreePreviousPlaylist(PreviousPlaylist* previous);
 
 // Makes the path a playlist line names, relative to the target folder, plain in `relative`
 // (backslashes only, no "." or ".." left). False for a line that names no file inside the

@@ -1,4 +1,5 @@
 #include "copy/playlist_file.h"
+#include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 #include "host/host_link.h"
@@ -8,7 +9,7 @@
 const wchar_t PlaylistFileName[] = L"playlist.m3u";
 const wchar_t PlaylistFileNameUtf8[] = L"playlist.m3u8";
 
-static const unsigned char ByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+static const char ByteOrderMark[] = {'\xEF', '\xBB', '\xBF'};
 static const int ExtendedInfoCapacity = 50;
 // Below this a "text" the host hands over is a number, not a pointer.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
@@ -54,7 +55,14 @@ const char* NarrowText(const wchar_t* text, UINT codePage, const wchar_t** rest)
     return State.NarrowBuffer;
 }
 
-static void WriteBytes(HANDLE file, const void* bytes, size_t count)
+UINT PlaylistCodePage() { return State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP; }
+
+HANDLE CreatePlaylistFile(const wchar_t* path)
+{
+    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
+}
+
+void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count)
 {
     DWORD written = 0;
     WriteFile(file, bytes, (DWORD)count, &written, nullptr);
@@ -62,17 +70,17 @@ static void WriteBytes(HANDLE file, const void* bytes, size_t count)
 
 void WritePlaylistText(HANDLE file, const wchar_t* text)
 {
-    UINT codePage = State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP;
+    UINT codePage = PlaylistCodePage();
     do {
         const char* narrow = NarrowText(text, codePage, &text);
-        WriteBytes(file, narrow, strlen(narrow));
+        WritePlaylistBytes(file, narrow, strlen(narrow));
     } while (text);
 }
 
 void WritePlaylistHeader(HANDLE file)
 {
     if (State.Options.SaveM3U8)
-        WriteBytes(file, ByteOrderMark, sizeof ByteOrderMark);
+        WritePlaylistBytes(file, ByteOrderMark, sizeof ByteOrderMark);
     WritePlaylistText(file, L"#EXTM3U\r\n");
 }
 
@@ -109,4 +117,58 @@ void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
     WritePlaylistText(file, L"\r\n");
     WritePlaylistText(file, relativePath);
     WritePlaylistText(file, L"\r\n");
+}
+
+PlaylistBytes ReadPlaylistBytes(const wchar_t* path, size_t most)
+{
+    PlaylistBytes file = {nullptr, 0, false};
+    HANDLE handle = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return file;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(handle, &size) && size.QuadPart > 0) {
+        uint64_t whole = (uint64_t)size.QuadPart;
+        DWORD wanted = (DWORD)(whole < most ? whole : most);
+        DWORD read = 0;
+        file.bytes = (char*)malloc(wanted);
+        if (file.bytes && ReadFile(handle, file.bytes, wanted, &read, nullptr))
+            file.length = read;
+        file.whole = file.length == whole;
+    }
+    CloseHandle(handle);
+    if (!file.length)
+        FreePlaylistBytes(&file);
+    return file;
+}
+
+void FreePlaylistBytes(PlaylistBytes* file)
+{
+    free(file->bytes);
+    *file = {nullptr, 0, false};
+}
+
+PlaylistLines ReadPlaylistLines(const PlaylistBytes& file)
+{
+    PlaylistLines lines = {file.bytes, file.bytes + file.length};
+    if (file.length >= sizeof ByteOrderMark && memcmp(file.bytes, ByteOrderMark, sizeof ByteOrderMark) == 0)
+        lines.at += sizeof ByteOrderMark;
+    return lines;
+}
+
+bool NextPlaylistLine(PlaylistLines* lines, const char** line, size_t* length)
+{
+    if (lines->at >= lines->end)
+        return false;
+    const char* start = lines->at;
+    const char* stop = (const char*)memchr(start, '\n', (size_t)(lines->end - start));
+    if (!stop)
+        stop = lines->end;
+    lines->at = stop < lines->end ? stop + 1 : stop;
+    size_t count = (size_t)(stop - start);
+    if (count && start[count - 1] == '\r')
+        --count;
+    *line = start;
+    *length = count;
+    return true;
 }

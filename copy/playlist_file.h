@@ -5,9 +5,36 @@
 #pragma once
 #include <windows.h>
 
-// The playlist file's names, chosen by SaveM3U8.
+// The playlist file's names and its code page, chosen by SaveM3U8.
 extern const wchar_t PlaylistFileName[];      // "playlist.m3u"
 extern const wchar_t PlaylistFileNameUtf8[];  // "playlist.m3u8"
+UINT PlaylistCodePage();
+
+// Creates the file at `path` for writing, replacing one of that name; INVALID_HANDLE_VALUE
+// when it cannot.
+HANDLE CreatePlaylistFile(const wchar_t* path);
+// Writes bytes as they are; the result is not examined.
+void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count);
+
+// A playlist file's bytes in one heap block: its first `most` bytes at the most. `bytes` is
+// null when there is no such file, it is empty or it could not be read; `whole` tells whether
+// the file held no more than was read.
+struct PlaylistBytes {
+    char* bytes;
+    size_t length;
+    bool whole;
+};
+PlaylistBytes ReadPlaylistBytes(const wchar_t* path, size_t most);
+void FreePlaylistBytes(PlaylistBytes* file);
+
+// Reads a playlist file's lines one after another, after its byte order mark.
+struct PlaylistLines {
+    const char* at;   // where the next line starts
+    const char* end;
+};
+PlaylistLines ReadPlaylistLines(const PlaylistBytes& file);
+// The next line without its CR LF (a last line without one counts as well); false at the end.
+bool NextPlaylistLine(PlaylistLines* lines, const char** line, size_t* length);
 
 // Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
 // whole text when its converted form fits, otherwise the longest part that surely fits,
