@@ -3,6 +3,7 @@
 #include <string.h>
 #include <algorithm>
 #include "bench/benches.h"
+#include "hostsim/host_simulator.h"
 
 extern "C" void* __real_malloc(size_t size);
 static uint64_t Allocations = 0;
@@ -28,6 +29,24 @@ void operator delete(void* block) noexcept { free(block); }
 void operator delete(void* block, size_t) noexcept { free(block); }
 
 uint64_t AllocationCount() { return Allocations; }
+
+CopyOptions EveryNamingOptionOn()
+{
+    CopyOptions options = {};
+    options.SavePlaylist = 1;
+    options.SaveM3U8 = 1;
+    options.NumberFilenames = 1;
+    options.UsePlaylistTitle = 1;
+    options.IncludeDirectory = 1;
+    return options;
+}
+
+void ConnectHost(HostSimulator* host)
+{
+    State.HostWindow = host->window;
+    State.LanguageService = &host->languageService.object;
+    State.ModuleInstance = State.LanguageInstance = GetModuleHandleW(nullptr);
+}
 
 LARGE_INTEGER Now()
 {

@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <string>
 #include <vector>
+#include "state/plugin_state.h"
 
 // Wall-clock seconds between two readings of the performance counter.
 double SecondsSince(LARGE_INTEGER start);
@@ -22,12 +23,17 @@ PairedFigure FigureOf(std::vector<double> values);
 // "1.43 (1.31 to 1.62)": the median, and the spread beside it.
 std::string FigureText(const PairedFigure& figure, const char* format);
 
+// The playlist file (m3u8) and every naming option on, as the copy benchmarks take them.
+CopyOptions EveryNamingOptionOn();
+struct HostSimulator;
+// Points the module at the simulated player's window and language service, as start-up would.
+void ConnectHost(HostSimulator* host);
+
 void BenchCopyLists();
 void BenchCopyRun();
 void BenchSizeCounter();
 void BenchResync();
 
-struct HostSimulator;
 // The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
 extern const int RunFileCount, RunFileBytes;
 // How many runs the copy benchmarks take their medians from.

@@ -35,7 +35,7 @@ static PassTimes TimeLists()
     times.measuring = SecondsSince(start);
     start = Now();
     for (int i = 0; i < State.PlaylistCount; ++i)
-        AppendCopyEntry(&lists, prefix, i, target, 9);
+        AppendCopyEntry(&lists, prefix, i, {target, 9});
     FreeCopyLists(&lists);
     times.filling = SecondsSince(start);
     return times;
@@ -56,10 +56,10 @@ static double TimeBareRequests()
 void BenchCopyLists()
 {
     HostSimulator* host = StartHostSimulator();
-    Record.hostWindow = host->window;
+    State.HostWindow = host->window;
     FillPlaylist(host);
     State.PlaylistCount = Entries;
-    State.Options = CopyOptions{1, 1, 1, 1, 1};
+    State.Options = EveryNamingOptionOn();
     host->log.reserve(2 * 4 * (size_t)Entries * Pairs + 16);
 
     std::vector<double> lists, bare, ratios;
@@ -82,5 +82,5 @@ void BenchCopyLists()
            FigureText(ratio, "%.2f").c_str(), TargetRatio, ratio.median <= TargetRatio ? "met" : "MISSED");
     printf("  heap allocations per run      %llu   (target exactly 2)\n", (unsigned long long)allocations);
     StopHostSimulator(host);
-    Record.hostWindow = nullptr;
+    State.HostWindow = nullptr;
 }

@@ -6,6 +6,7 @@
 #include "bench/benches.h"
 #include "copy/copy_outcome.h"
 #include "copy/copy_run.h"
+#include "copy/file_facts.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
@@ -51,7 +52,7 @@ static RunTimes TimeRun(const std::wstring& target)
     uint64_t allocationsBefore = AllocationCount();
     CopyLists lists;
     LARGE_INTEGER start = Now();
-    bool prepared = PrepareCopy(path, (int)target.size(), &lists);
+    bool prepared = PrepareCopy({path, (int)target.size()}, &lists);
     CopyOutcome outcome = NoteDestinations(lists);
     times.preparation = SecondsSince(start);
     start = Now();
@@ -68,6 +69,18 @@ static RunTimes TimeRun(const std::wstring& target)
     return times;
 }
 
+// The presence lookups alone, the largest part of the preparation.
+static void PrintLookupTime(const HostSimulator* host)
+{
+    LARGE_INTEGER start = Now();
+    for (const SimEntry& entry : host->playlist) {
+        uint64_t size;
+        QueryFileSize(entry.path.c_str(), &size);
+    }
+    printf("copy run: of the preparation, %d presence lookups take %.1f ms\n", RunFileCount,
+           SecondsSince(start) * 1000);
+}
+
 // Preparation (lookups, lists, playlist file) against the shell copy's own time, in runs of
 // 1,000 present files with every option on.
 void BenchCopyRun()
@@ -76,10 +89,8 @@ void BenchCopyRun()
     DialogWatcher watcher;
     watcher.defaultAnswer = IDYES;
     StartWatchingDialogs(&watcher);
-    Record.hostWindow = host->window;
-    State.LanguageService = &host->languageService.object;
-    State.ModuleInstance = State.LanguageInstance = GetModuleHandleW(nullptr);
-    State.Options = {1, 1, 1, 1, 1};
+    ConnectHost(host);
+    State.Options = EveryNamingOptionOn();
 
     std::wstring root = BenchFolder(L"copy-run");
     MakeRunSources(host, root);
@@ -110,18 +121,10 @@ void BenchCopyRun()
            FigureText(FigureOf(check), "%.1f").c_str(), FigureText(checkShare, "%.2f").c_str(),
            TargetCheckShare * 100, checkShare.median <= TargetCheckShare * 100 ? "met" : "MISSED");
 
-    // The presence lookups alone, the largest part of the preparation.
-    LARGE_INTEGER start = Now();
-    for (const SimEntry& entry : host->playlist) {
-        uint64_t size;
-        QueryFileSize(entry.path.c_str(), &size);
-    }
-    printf("copy run: of the preparation, %d presence lookups take %.1f ms\n", RunFileCount,
-           SecondsSince(start) * 1000);
+    PrintLookupTime(host);
 
     StopWatchingDialogs(&watcher);
     RemoveFolder(root);
     StopHostSimulator(host);
-    Record.hostWindow = nullptr;
     State = PluginState();
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include "bench/benches.h"
 #include "copy/copy_run.h"
+#include "copy/room_check.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
@@ -23,10 +24,10 @@ static TimedRun RunTimed(const std::wstring& target)
     int nameOffset = (int)target.size();
     uint64_t before = AllocationCount();
     LARGE_INTEGER start = Now();
-    bool confirmed = ConfirmTargetSpace(Record.hostWindow, path, nameOffset);
+    bool confirmed = ConfirmTargetSpace(State.HostWindow, {path, nameOffset});
     uint64_t checked = AllocationCount();
     if (confirmed)
-        RunCopy(path, nameOffset);
+        RunCopy({path, nameOffset});
     return {SecondsSince(start), checked - before, AllocationCount() - checked};
 }
 
@@ -41,10 +42,9 @@ void BenchResync()
         return true;
     };
     StartWatchingDialogs(&watcher);
-    Record.hostWindow = host->window;
-    State.LanguageService = &host->languageService.object;
-    State.ModuleInstance = State.LanguageInstance = GetModuleHandleW(nullptr);
-    State.Options = {1, 1, 1, 1, 1, 1, 1};
+    ConnectHost(host);
+    State.Options = EveryNamingOptionOn();
+    State.Options.SkipUnchanged = State.Options.RemoveDropped = 1;
 
     std::wstring root = BenchFolder(L"resync");
     MakeRunSources(host, root);
@@ -81,6 +81,5 @@ void BenchResync()
     StopWatchingDialogs(&watcher);
     RemoveFolder(root);
     StopHostSimulator(host);
-    Record.hostWindow = nullptr;
     State = PluginState();
 }

@@ -47,7 +47,7 @@ static void MakeFiles(HostSimulator* host, const std::wstring& root)
 // from a thread of its own, and one message at the end.
 static DWORD WINAPI BareLoop(LPVOID receiver)
 {
-    HWND host = Record.hostWindow;
+    HWND host = State.HostWindow;
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = (const wchar_t*)SendMessageW(host, WM_USER, i, PlaylistFileCode);
         WIN32_FILE_ATTRIBUTE_DATA found = {};
@@ -90,7 +90,7 @@ static double TimeBareLoop(HWND receiver)
 void BenchSizeCounter()
 {
     HostSimulator* host = StartHostSimulator();
-    Record.hostWindow = host->window;
+    State.HostWindow = host->window;
     WNDCLASSW type = {};
     type.lpfnWndProc = ReceiverProcedure;
     type.hInstance = GetModuleHandleW(nullptr);
@@ -124,6 +124,6 @@ void BenchSizeCounter()
     DestroyWindow(receiver);
     RemoveFolder(root);
     StopHostSimulator(host);
-    Record.hostWindow = nullptr;
+    State.HostWindow = nullptr;
     State = PluginState();
 }

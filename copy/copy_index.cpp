@@ -1,24 +1,7 @@
 #include "copy/copy_index.h"
-#include <windows.h>
+#include "copy/file_facts.h"
 
 static const size_t SmallestSlotCount = 8;
-
-// File names compare as the file system's upper-case table does; CharUpperW folds one
-// character when it is handed over in the pointer's low word.
-wchar_t FoldCase(wchar_t ch)
-{
-    if (ch < 0x80)
-        return ch >= L'a' && ch <= L'z' ? (wchar_t)(ch - (L'a' - L'A')) : ch;
-    return (wchar_t)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)ch);
-}
-
-bool SameFileName(const wchar_t* a, const wchar_t* b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (*a != *b && FoldCase(*a) != FoldCase(*b))
-            return false;
-    return *a == *b;
-}
 
 static uint32_t FoldedHash(const wchar_t* text)
 {

@@ -8,11 +8,6 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A character in upper case, as the file system compares names.
-wchar_t FoldCase(wchar_t ch);
-// Compares two texts as file names, ignoring case.
-bool SameFileName(const wchar_t* a, const wchar_t* b);
-
 // Texts kept elsewhere in one buffer, each known by its offset there.
 struct TextSet {
     uint32_t* slots;  // offset + 1, 0 for a free slot

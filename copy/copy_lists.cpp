@@ -2,6 +2,8 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "copy/file_facts.h"
+#include "copy/playlist_file.h"
 #include "host/host_link.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
@@ -9,94 +11,6 @@
 // A parent folder part is looked for only when at least this many characters precede the
 // file name, so that a file in a volume root (D:\song.mp3) keeps none.
 static const size_t ParentFolderMinimumOffset = 5;
-
-const wchar_t* FindLastChar(const wchar_t* text, wchar_t ch)
-{
-    const wchar_t* last = nullptr;
-    for (const wchar_t* at = text; *at; at = CharNextW(at))
-        if (*at == ch)
-            last = at;
-    return last;
-}
-
-size_t SplitPath(const wchar_t* path, const wchar_t** fileName, const wchar_t** extension)
-{
-    size_t length = wcslen(path);
-    const wchar_t* slash = FindLastChar(path, L'\\');
-    const wchar_t* name = slash ? slash + 1 : path;
-    const wchar_t* dot = FindLastChar(name, L'.');
-    if (fileName)
-        *fileName = name;
-    if (extension)
-        *extension = dot ? dot : path + length;
-    return length;
-}
-
-static bool HasWildcard(const wchar_t* text)
-{
-    // FindFirstFileW treats < > and " as wildcards too.
-    return wcspbrk(text, L"*?<>\"") != nullptr;
-}
-
-bool QueryFileFacts(const wchar_t* path, FileFacts* facts)
-{
-    *facts = {0, 0};
-    const wchar_t* name;
-    SplitPath(path, &name, nullptr);
-    if (HasWildcard(name))
-        return false;
-    // One lookup of the path's own directory entry. A search handle (FindFirstFileW) gives
-    // the same facts, but Wine reads the whole folder for it, which made the lookups most
-    // of a copy run's preparation in folders of a hundred files.
-    WIN32_FILE_ATTRIBUTE_DATA found = {};
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &found))
-        return false;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return false;
-    facts->size = ((uint64_t)found.nFileSizeHigh << 32) | found.nFileSizeLow;
-    facts->writeTime = ((uint64_t)found.ftLastWriteTime.dwHighDateTime << 32) |
-                       found.ftLastWriteTime.dwLowDateTime;
-    return true;
-}
-
-bool QueryFileSize(const wchar_t* path, uint64_t* size)
-{
-    FileFacts facts;
-    bool found = QueryFileFacts(path, &facts);
-    *size = facts.size;
-    return found;
-}
-
-// FAT keeps write times in steps of two seconds.
-static const uint64_t WriteTimeTolerance = 2 * 10000000ull;
-
-bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
-{
-    FileFacts original, existing;
-    if (!QueryFileFacts(source, &original) || !QueryFileFacts(copy, &existing))
-        return false;
-    return existing.size == original.size &&
-           existing.writeTime + WriteTimeTolerance >= original.writeTime;
-}
-
-int NumberWidth(int count)
-{
-    int width = 1;
-    for (int64_t limit = 10; count >= limit; limit *= 10)
-        ++width;
-    return width;
-}
-
-NumberPrefix MakeNumberPrefix(int count, bool numberFilenames)
-{
-    NumberPrefix prefix = {};
-    if (!numberFilenames)
-        return prefix;
-    int width = NumberWidth(count);
-    FormatBounded(prefix.format, sizeof prefix.format / sizeof prefix.format[0], L"%%0%dd_", width);
-    prefix.length = width + 1;
-    return prefix;
-}
 
 // The parent folder part as the measuring counts it: the folder that directly holds the
 // file, with its closing backslash. Empty when the path has none.
@@ -257,7 +171,7 @@ static void AppendSource(CopyLists* lists, const wchar_t* path, size_t pathLengt
 // relative part starts; null when it does not fit the list or what Windows takes: a folder to
 // create over MostFolderLength, or not even an empty base within MostPathLength.
 static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, int index,
-                                 const wchar_t* path, const wchar_t* targetPath, int nameOffset)
+                                 const wchar_t* path, CopyTarget target)
 {
     const wchar_t *fileName, *extension;
     size_t pathLength = SplitPath(path, &fileName, &extension);
@@ -269,7 +183,7 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
     most = most < MostPathLength ? most : MostPathLength;
     wchar_t folder[MostNameLength + 2];
     size_t folderLength = ParentFolderName(path, fileName, rules, folder);
-    size_t before = (size_t)nameOffset + folderLength;
+    size_t before = (size_t)target.folderLength + folderLength;
     if (before >= most || (folderLength && before - 1 > MostFolderLength))
         return nullptr;
 
@@ -285,7 +199,7 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
     }
 
     wchar_t* destination = lists->destinationWrite;
-    wchar_t* relative = Append(destination, targetPath, (size_t)nameOffset);
+    wchar_t* relative = Append(destination, target.path, (size_t)target.folderLength);
     wchar_t* name = Append(relative, folder, folderLength);
     size_t nameMost = MostNameLength < most - before ? MostNameLength : most - before;
     size_t nameLength = NameCopy(*lists, parts, rules, destination, name, nameMost);
@@ -297,7 +211,7 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
 }
 
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
-                               const wchar_t* targetPath, int nameOffset)
+                               CopyTarget target)
 {
     const wchar_t* path = PlaylistFile(index);
     // An empty path would read as the end of the list and cut off every later entry.
@@ -306,13 +220,13 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     if (lists->keepsInStep) {
         const CopyRecord* earlier = FindBySource(lists->index, lists->sourceList, path);
         if (earlier)
-            return lists->destinationList + earlier->destination + nameOffset;
+            return lists->destinationList + earlier->destination + target.folderLength;
     }
     size_t pathLength = wcslen(path);
     if (pathLength + 2 > RoomLeft(lists->sourceList, lists->sourceWrite, lists->sourceCapacity))
         return nullptr;
     wchar_t* destination = lists->destinationWrite;
-    const wchar_t* relative = WriteDestination(lists, prefix, index, path, targetPath, nameOffset);
+    const wchar_t* relative = WriteDestination(lists, prefix, index, path, target);
     if (!relative) {
         // Nothing of the entry stays; the list is ended where it was.
         *destination = 0;
@@ -325,10 +239,64 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
     return relative;
 }
 
+// Present means found and not a folder; an empty file is copied like any other.
+static bool IsPresent(const wchar_t* path)
+{
+    uint64_t size;
+    return path && QueryFileSize(path, &size);
+}
+
+// Appends every present entry and lists it in the playlist file. An entry the lists refuse
+// (its path vanished or grew since measuring) is left out the same, under the path the host
+// gives now: the append asked again, and the host's text that the first answer pointed at
+// may have changed with it.
+static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, CopyTarget target,
+                          HANDLE playlist, LeftOutEntry leftOut)
+{
+    for (int i = 0; i < State.PlaylistCount; ++i) {
+        const wchar_t* path = PlaylistFile(i);
+        const wchar_t* relative = nullptr;
+        if (IsPresent(path)) {
+            relative = AppendCopyEntry(lists, prefix, i, target);
+            if (!relative)
+                path = PlaylistFile(i);
+        }
+        if (!relative) {
+            if (leftOut)
+                leftOut(path);
+            continue;
+        }
+        if (playlist != INVALID_HANDLE_VALUE)
+            WritePlaylistEntry(playlist, i, relative);
+    }
+}
+
+// A run keeps an index of its copies when it keeps the folder in step, and when it is to
+// tell the copies it makes from those the previous playlist file named.
+static size_t IndexEntries()
+{
+    const CopyOptions& options = State.Options;
+    bool wanted = options.SkipUnchanged || (options.SavePlaylist && options.RemoveDropped);
+    // One more, so that even an empty playlist has an index to ask.
+    return wanted ? (size_t)(State.PlaylistCount > 0 ? State.PlaylistCount : 0) + 1 : 0;
+}
+
+bool BuildCopyLists(CopyTarget target, HANDLE playlist, LeftOutEntry leftOut, CopyLists* lists)
+{
+    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
+    *lists = AllocateCopyLists(MeasureCopyLists(target.path, prefix), IndexEntries());
+    if (!lists->sourceList)
+        return false;
+    lists->keepsInStep = State.Options.SkipUnchanged != 0;
+    lists->reservedName = State.Options.SavePlaylist ? target.path : nullptr;
+    FillCopyLists(lists, prefix, target, playlist, leftOut);
+    return true;
+}
+
 // Moving each kept path down to the write position never overtakes a path not yet moved.
 static wchar_t* MoveDown(wchar_t* to, const wchar_t* from)
 {
-    size_t length = wcslen(from) + 1;
+    size_t length = (size_t)(NextPath(from) - from);
     memmove(to, from, length * sizeof(wchar_t));
     return to + length;
 }

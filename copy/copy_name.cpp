@@ -2,7 +2,8 @@
 #include <windows.h>
 #include <string.h>
 #include <wchar.h>
-#include "copy/copy_index.h"
+#include "copy/file_facts.h"
+#include "copy/name_characters.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
@@ -11,24 +12,6 @@ NamingRules NamingRulesForRun()
     const CopyOptions& options = State.Options;
     return {options.SavePlaylist != 0 && options.SaveM3U8 == 0};
 }
-
-static wchar_t LookAlike(wchar_t ch)
-{
-    switch (ch) {
-    case L'"': return L'\'';
-    case L'*': return L'+';
-    case L'/': return L'-';
-    case L':': return L'-';
-    case L'<': return 0x00AB;
-    case L'>': return 0x00BB;
-    case L'?': return 0x00BF;
-    case L'\\': return L'_';
-    case L'|': return L'!';
-    default: return ch;
-    }
-}
-
-static bool IsControl(wchar_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
 
 // ASCII is itself in every ANSI code page. A UTF-8 system code page writes every character,
 // and refuses the no-best-fit flag. Anything else is asked of the code page: a best fit (the
@@ -51,8 +34,13 @@ static int UnitsOfCharacter(const wchar_t* text, size_t left)
     return left >= 2 && IS_HIGH_SURROGATE(text[0]) && IS_LOW_SURROGATE(text[1]) ? 2 : 1;
 }
 
-size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingRules& rules, wchar_t* out,
-                        size_t room, size_t* used)
+// Writes at most `room` units of `text` as a name may hold them: the look-alikes of the
+// characters a name may not hold, a space for each control character, and under
+// `ansiPlaylist` one "_" for each character (a surrogate pair is one) the code page cannot
+// write. Never writes half a pair. Returns the units written; `used`, when given, receives
+// the units of `text` taken.
+static size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingRules& rules,
+                               wchar_t* out, size_t room, size_t* used = nullptr)
 {
     size_t read = 0, written = 0;
     while (read < length && written < room) {
@@ -66,21 +54,13 @@ size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingRules& r
             out[written++] = text[read + 1];
         } else {
             wchar_t ch = LookAlike(text[read]);
-            out[written++] = IsControl(ch) ? L' ' : ch;
+            out[written++] = IsControlCharacter(ch) ? L' ' : ch;
         }
         read += (size_t)units;
     }
     if (used)
         *used = read;
     return written;
-}
-
-// Windows drops them from the end of a name, so the name written would not be the one stored.
-static size_t WithoutTrailingDotsAndSpaces(const wchar_t* name, size_t length)
-{
-    while (length > 0 && (name[length - 1] == L'.' || name[length - 1] == L' '))
-        --length;
-    return length;
 }
 
 static size_t FirstDotOrEnd(const wchar_t* name, size_t length)
@@ -135,7 +115,7 @@ size_t MakeFolderName(const wchar_t* name, size_t length, const NamingRules& rul
     // Such a folder is not the source's own ("C:" of a \\?\ path, the "/" of "a/../"): keeping
     // it would lead out of the target.
     for (size_t i = 0; i < length; ++i)
-        if (LookAlike(name[i]) != name[i] || IsControl(name[i]))
+        if (IsForbiddenInName(name[i]))
             return 0;
     length = WithoutTrailingDotsAndSpaces(name, length);
     size_t used;
@@ -157,25 +137,33 @@ struct NameEnd {
     size_t length;
 };
 
-static size_t ComposeWithBase(const FileNameParts& parts, const wchar_t* base, size_t baseLength,
-                              size_t baseRoom, const NameEnd& end, const NamingRules& rules,
+// A file name being put together: its parts and rules, the end it closes with and the room
+// left for the base.
+struct NameLayout {
+    const FileNameParts& parts;
+    const NamingRules& rules;
+    NameEnd end;
+    size_t baseRoom;
+};
+
+static size_t ComposeWithBase(const NameLayout& layout, const wchar_t* base, size_t baseLength,
                               wchar_t* out)
 {
-    size_t length = Put(out, 0, parts.prefix, parts.prefixLength);
-    length += SanitizeBaseName(base, baseLength, rules, out + length, baseRoom);
-    length = Put(out, length, end.text, end.length);
+    size_t length = Put(out, 0, layout.parts.prefix, layout.parts.prefixLength);
+    length += SanitizeBaseName(base, baseLength, layout.rules, out + length, layout.baseRoom);
+    length = Put(out, length, layout.end.text, layout.end.length);
     return WithoutTrailingDotsAndSpaces(out, length);
 }
 
 // A name of nothing would be the target folder itself, or the same file as another nothing:
 // the source's own base name stands in, and "_" where that is nothing too.
-static size_t ComposeFileName(const FileNameParts& parts, size_t baseRoom, const NameEnd& end,
-                              const NamingRules& rules, wchar_t* out)
+static size_t ComposeFileName(const NameLayout& layout, wchar_t* out)
 {
-    size_t length = ComposeWithBase(parts, parts.base, parts.baseLength, baseRoom, end, rules, out);
+    const FileNameParts& parts = layout.parts;
+    size_t length = ComposeWithBase(layout, parts.base, parts.baseLength, out);
     if (length == 0)
-        length = ComposeWithBase(parts, parts.ownBase, parts.ownBaseLength, baseRoom, end, rules, out);
-    if (length == 0 && baseRoom > 0)
+        length = ComposeWithBase(layout, parts.ownBase, parts.ownBaseLength, out);
+    if (length == 0 && layout.baseRoom > 0)
         out[length++] = L'_';
     return length;
 }
@@ -196,15 +184,34 @@ static bool MakeNameEnd(const FileNameParts& parts, const NamingRules& rules, Na
 
 size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out)
 {
-    NameEnd end;
-    if (!MakeNameEnd(parts, rules, &end) || parts.prefixLength + end.length > most)
+    NameLayout layout = {parts, rules, {}, 0};
+    if (!MakeNameEnd(parts, rules, &layout.end) || parts.prefixLength + layout.end.length > most)
         return 0;
     // The base is cut until the whole name fits, the mark of a device name included.
-    for (size_t baseRoom = most - parts.prefixLength - end.length;; --baseRoom) {
-        size_t length = ComposeFileName(parts, baseRoom, end, rules, out);
+    for (layout.baseRoom = most - parts.prefixLength - layout.end.length;; --layout.baseRoom) {
+        size_t length = ComposeFileName(layout, out);
         if (MarkDevice(out, &length, most))
             return length;
-        if (baseRoom == 0)
+        if (layout.baseRoom == 0)
             return 0;
     }
+}
+
+int NumberWidth(int count)
+{
+    int width = 1;
+    for (int64_t limit = 10; count >= limit; limit *= 10)
+        ++width;
+    return width;
+}
+
+NumberPrefix MakeNumberPrefix(int count, bool numberFilenames)
+{
+    NumberPrefix prefix = {};
+    if (!numberFilenames)
+        return prefix;
+    int width = NumberWidth(count);
+    FormatBounded(prefix.format, sizeof prefix.format / sizeof prefix.format[0], L"%%0%dd_", width);
+    prefix.length = width + 1;
+    return prefix;
 }

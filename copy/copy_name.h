@@ -25,13 +25,6 @@ struct NamingRules {
 };
 NamingRules NamingRulesForRun();  // from the options the dialog stored
 
-// Writes at most `room` units of `text` as a name may hold them: the look-alikes of
-// " * / : < > ? \ |, a space for each control character, and under `ansiPlaylist` one "_" for
-// each character (a surrogate pair is one) the code page cannot write. Never writes half a
-// pair. Returns the units written; `used`, when given, receives the units of `text` taken.
-size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingRules& rules, wchar_t* out,
-                        size_t room, size_t* used = nullptr);
-
 // The part before the first dot, without trailing spaces, names a device (CON, PRN, AUX,
 // NUL, COM0-COM9, LPT0-LPT9, COM and LPT with a superscript 1 to 3, CONIN$, CONOUT$), as
 // Windows reads it whatever the case and whatever follows the dot.
@@ -59,3 +52,13 @@ struct FileNameParts {
 // Writes the file name, at most `most` units (no terminator), into `out`. Returns its
 // length, or 0 when not even an empty base fits.
 size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out);
+
+// Decimal digits of the entry count (at least 1).
+int NumberWidth(int count);
+
+// The "%0Nd_" format for the entry-number prefix and the prefix's length (0 when off).
+struct NumberPrefix {
+    wchar_t format[8];
+    int length;
+};
+NumberPrefix MakeNumberPrefix(int count, bool numberFilenames);

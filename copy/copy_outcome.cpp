@@ -23,13 +23,12 @@ CopyOutcome NoteDestinations(const CopyLists& lists)
     outcome.sources = PlaceTextSet(sets + 2 * setBytes, count);
     const wchar_t* destination = lists.destinationList;
     for (const wchar_t* source = lists.sourceList; *source && outcome.count < count;
-         source += wcslen(source) + 1) {
+         source = NextPath(source), destination = NextPath(destination)) {
         NotedCopy& copy = outcome.copies[outcome.count++];
         copy.sourceFound = QueryFileFacts(source, &copy.source);
         copy.existed = QueryFileFacts(destination, &copy.destination);
         copy.inPlace = 0;
         AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
-        destination += wcslen(destination) + 1;
     }
     return outcome;
 }
@@ -52,7 +51,7 @@ static uint32_t OffsetIn(const wchar_t* list, const wchar_t* text) { return (uin
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
 {
     const wchar_t* destination = lists.destinationList;
-    for (uint32_t i = 0; i < outcome->count; ++i, destination += wcslen(destination) + 1) {
+    for (uint32_t i = 0; i < outcome->count; ++i, destination = NextPath(destination)) {
         NotedCopy& copy = outcome->copies[i];
         FileFacts now;
         copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
@@ -62,7 +61,7 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
         outcome->missing += copy.inPlace ? 0 : 1;
     }
     destination = lists.destinationList;
-    for (uint32_t i = 0; i < outcome->count; ++i, destination += wcslen(destination) + 1) {
+    for (uint32_t i = 0; i < outcome->count; ++i, destination = NextPath(destination)) {
         const NotedCopy& copy = outcome->copies[i];
         FileFacts now;
         // A target folder may hold sources: those are the user's, whatever became of them.
@@ -76,49 +75,34 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
 
 // --- The playlist file, anew -----------------------------------------------------------------
 
-// Whether the entry whose path line is `line` (of `length` bytes) keeps its place. Without a
-// folder kept in step every entry is a copy of its own, in the lists' order; in step, each
-// destination is one copy's alone, and a copy left out as unchanged is there.
-static bool IsEntryInPlace(const CopyOutcome& outcome, const CopyLists& lists, uint32_t entry,
-                           const char* line, size_t length, const wchar_t* folder, int nameOffset,
-                           UINT codePage)
+// What the rewritten playlist file asks of each entry.
+struct InPlaceCheck {
+    const CopyOutcome* outcome;
+    const CopyLists* lists;
+    CopyTarget target;
+};
+
+// Without a folder kept in step every entry is a copy of its own, in the lists' order; in
+// step, each destination is one copy's alone, and a copy left out as unchanged is there. An
+// entry whose line cannot be told keeps its place.
+static bool IsEntryInPlace(const void* context, uint32_t entry, const wchar_t* listed)
 {
-    if (!lists.keepsInStep)
+    const InPlaceCheck& check = *(const InPlaceCheck*)context;
+    const CopyOutcome& outcome = *check.outcome;
+    if (!check.lists->keepsInStep)
         return entry >= outcome.count || outcome.copies[entry].inPlace;
-    wchar_t destination[PathCapacity];
-    wmemcpy(destination, folder, (size_t)nameOffset);
-    int widened = MultiByteToWideChar(codePage, 0, line, (int)length, destination + nameOffset,
-                                      PathCapacity - 1 - nameOffset);
-    if (widened <= 0)
+    size_t folderLength = (size_t)check.target.folderLength;
+    if (!listed || folderLength + wcslen(listed) >= (size_t)PathCapacity)
         return true;
-    destination[nameOffset + widened] = 0;
-    return FindInTextSet(outcome.failed, lists.destinationList, destination) < 0;
+    wchar_t destination[PathCapacity];
+    wmemcpy(destination, check.target.path, folderLength);
+    wcscpy(destination + folderLength, listed);
+    return FindInTextSet(outcome.failed, check.lists->destinationList, destination) < 0;
 }
 
-void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists,
-                           const wchar_t* playlistPath, int nameOffset, UINT codePage)
+void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyTarget target,
+                           UINT codePage)
 {
-    // Only a whole file is written anew: a part would lose the entries beyond it.
-    PlaylistBytes old = ReadPlaylistBytes(playlistPath, 0x7FFFFFFF);
-    HANDLE file = old.whole ? CreatePlaylistFile(playlistPath) : INVALID_HANDLE_VALUE;
-    if (file != INVALID_HANDLE_VALUE) {
-        // The mark and "#EXTM3U", then two lines an entry, as the run wrote them.
-        PlaylistLines lines = ReadPlaylistLines(old);
-        const char *line, *path;
-        size_t length;
-        NextPlaylistLine(&lines, &line, &length);
-        WritePlaylistBytes(file, old.bytes, (size_t)(lines.at - old.bytes));
-        for (uint32_t entry = 0; lines.at < lines.end; ++entry) {
-            const char* start = lines.at;
-            NextPlaylistLine(&lines, &line, &length);
-            if (!NextPlaylistLine(&lines, &path, &length)) {
-                path = "";
-                length = 0;
-            }
-            if (IsEntryInPlace(outcome, lists, entry, path, length, playlistPath, nameOffset, codePage))
-                WritePlaylistBytes(file, start, (size_t)(lines.at - start));
-        }
-        CloseHandle(file);
-    }
-    FreePlaylistBytes(&old);
+    InPlaceCheck check = {&outcome, &lists, target};
+    RewritePlaylist(target.path, codePage, IsEntryInPlace, &check);
 }

@@ -9,6 +9,7 @@
 #include <stdint.h>
 #include "copy/copy_index.h"
 #include "copy/copy_lists.h"
+#include "copy/file_facts.h"
 
 // One copy handed to the shell, in the order of the lists.
 struct NotedCopy {
@@ -35,9 +36,9 @@ CopyOutcome NoteDestinations(const CopyLists& lists);
 // of the run or another copy of the run is in place there (two entries may derive one name). A
 // file the user declined to replace is unchanged and stays. Returns `missing`.
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists);
-// Writes the playlist file at `playlistPath` anew, with the same header and lines, listing only
-// the entries whose copies are in place; copies left out as unchanged are. `nameOffset` is the
-// length of the target folder in `playlistPath`, `codePage` the file's.
-void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists,
-                           const wchar_t* playlistPath, int nameOffset, UINT codePage);
+// Writes the playlist file (`target`'s path) anew, with the same header and lines, listing
+// only the entries whose copies are in place; copies left out as unchanged are. `codePage` is
+// the file's.
+void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyTarget target,
+                           UINT codePage);
 void FreeCopyOutcome(CopyOutcome* outcome);

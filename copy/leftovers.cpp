@@ -1,34 +1,18 @@
 #include "copy/leftovers.h"
 #include <shellapi.h>
 #include <stdlib.h>
-#include <string.h>
 #include <wchar.h>
-#include "copy/playlist_file.h"
+#include "copy/file_facts.h"
+#include "copy/name_characters.h"
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
-#include "text/format_bounded.h"
-#include "text/localised_text.h"
+#include "text/message_box.h"
 
 static const size_t PreviousPlaylistLimit = 16 * 1024 * 1024;
-// A line longer than this many bytes names no path that fits PathCapacity.
-static const size_t LineLimit = NarrowBufferSize;
-static const int QuestionCapacity = 512;
 
 PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage)
 {
     return {ReadPlaylistBytes(path, PreviousPlaylistLimit), codePage};
-}
-
-// The line in UTF-16, or false when it cannot name a path (too long, binary, a comment).
-static bool WidenLine(const char* line, size_t length, UINT codePage, wchar_t* wide)
-{
-    if (!length || length > LineLimit || line[0] == '#' || memchr(line, 0, length))
-        return false;
-    int count = MultiByteToWideChar(codePage, 0, line, (int)length, wide, PathCapacity - 1);
-    if (count <= 0)
-        return false;
-    wide[count] = 0;
-    return true;
 }
 
 // --- Making a listed path plain --------------------------------------------------------------
@@ -37,14 +21,13 @@ static bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
 
 static bool IsReservedCharacter(wchar_t ch)
 {
-    return ch < 0x20 || wcschr(L":*?\"<>|", ch) != nullptr;
+    return ch < 0x20 || (IsForbiddenInName(ch) && !IsSeparator(ch));
 }
 
 // Windows drops trailing dots and spaces, so such a name would reach another file.
 static bool IsPlainName(const wchar_t* name, size_t length)
 {
-    wchar_t last = name[length - 1];
-    return last != L'.' && last != L' ' && !IsDeviceName(name, length);
+    return WithoutTrailingDotsAndSpaces(name, length) == length && !IsDeviceName(name, length);
 }
 
 bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity)
@@ -139,22 +122,22 @@ static bool IsPartOfThisRun(const CopyLists& lists, const wchar_t* full)
 }
 
 // The full path of a leftover named by `line` into `full`, or false.
-static bool FindLeftover(const wchar_t* line, const CopyLists& lists, const wchar_t* targetPath,
-                         int nameOffset, wchar_t* full)
+static bool FindLeftover(const wchar_t* line, const CopyLists& lists, CopyTarget target,
+                         wchar_t* full)
 {
     wchar_t relative[PathCapacity];
     if (!ResolveListedPath(line, relative, PathCapacity) || IsPlaylistFileName(relative))
         return false;
-    size_t length = (size_t)nameOffset + wcslen(relative);
-    if (length >= (size_t)PathCapacity)
+    size_t folderLength = (size_t)target.folderLength;
+    if (folderLength + wcslen(relative) >= (size_t)PathCapacity)
         return false;
-    wmemcpy(full, targetPath, (size_t)nameOffset);
-    wcscpy(full + nameOffset, relative);
+    wmemcpy(full, target.path, folderLength);
+    wcscpy(full + folderLength, relative);
     DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return false;
-    return !IsReachedThroughLink(full, (size_t)nameOffset) && !IsPartOfThisRun(lists, full);
+    return !IsReachedThroughLink(full, folderLength) && !IsPartOfThisRun(lists, full);
 }
 
 // The shell's list of leftovers (paths one after another, ended by an empty one), each once.
@@ -166,33 +149,28 @@ struct Leftovers {
 };
 
 // Room for every line that could be a leftover, counted before anything is looked up.
-static size_t LeftoverRoom(const PreviousPlaylist& previous, int nameOffset, size_t* lines)
+static size_t LeftoverRoom(const PreviousPlaylist& previous, int folderLength, size_t* lines)
 {
-    PlaylistLines reader = ReadPlaylistLines(previous.file);
-    const char* line;
-    size_t length, room = 1;
+    PlaylistLines reader = ReadPlaylistLines(previous.file, previous.codePage);
+    size_t room = 1;
     *lines = 0;
     wchar_t wide[PathCapacity], relative[PathCapacity];
-    while (NextPlaylistLine(&reader, &line, &length)) {
-        if (!WidenLine(line, length, previous.codePage, wide) ||
-            !ResolveListedPath(wide, relative, PathCapacity))
+    while (NextListedPath(&reader, wide)) {
+        if (!ResolveListedPath(wide, relative, PathCapacity))
             continue;
-        room += (size_t)nameOffset + wcslen(relative) + 1;
+        room += (size_t)folderLength + wcslen(relative) + 1;
         ++*lines;
     }
     return room;
 }
 
 static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
-                             const wchar_t* targetPath, int nameOffset, Leftovers* found)
+                             CopyTarget target, Leftovers* found)
 {
-    PlaylistLines reader = ReadPlaylistLines(previous.file);
-    const char* line;
-    size_t length;
+    PlaylistLines reader = ReadPlaylistLines(previous.file, previous.codePage);
     wchar_t wide[PathCapacity], full[PathCapacity];
-    while (NextPlaylistLine(&reader, &line, &length)) {
-        if (!WidenLine(line, length, previous.codePage, wide) ||
-            !FindLeftover(wide, lists, targetPath, nameOffset, full))
+    while (NextListedPath(&reader, wide)) {
+        if (!FindLeftover(wide, lists, target, full))
             continue;
         if (FindInTextSet(found->named, found->list, full) >= 0)
             continue;
@@ -208,18 +186,15 @@ static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& 
 
 static bool AskToRemove(unsigned count)
 {
-    wchar_t format[QuestionCapacity] = {}, question[QuestionCapacity] = {};
-    FormatBounded(question, QuestionCapacity,
-                  FetchTextOrOwn(RemoveLeftoversString, format, QuestionCapacity), count);
-    EnsureCaption();
-    return MessageBoxW(HostWindow(), question, State.SharedCaption, MB_YESNO) == IDYES;
+    return ShowFormattedBox(State.HostWindow, MB_YESNO, RemoveLeftoversString, BoxTextCapacity,
+                            count) == IDYES;
 }
 
 // The question has been asked already; the Recycle Bin keeps what the user may want back.
 static void MoveToRecycleBin(const wchar_t* list)
 {
     SHFILEOPSTRUCTW request = {};
-    request.hwnd = HostWindow();
+    request.hwnd = State.HostWindow;
     request.wFunc = FO_DELETE;
     request.pFrom = list;
     request.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
@@ -231,7 +206,7 @@ static void MoveToRecycleBin(const wchar_t* list)
 static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
 {
     wchar_t folder[PathCapacity];
-    for (const wchar_t* path = list; *path; path += wcslen(path) + 1) {
+    for (const wchar_t* path = list; *path; path = NextPath(path)) {
         lstrcpynW(folder, path, PathCapacity);
         while (CutToFolderInside(folder, folderLength))
             if (!RemoveDirectoryW(folder))
@@ -239,13 +214,12 @@ static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
     }
 }
 
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
-                     const wchar_t* targetPath, int nameOffset)
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, CopyTarget target)
 {
     if (!previous.file.bytes || !lists.index.records)
         return;
     size_t lines;
-    size_t room = LeftoverRoom(previous, nameOffset, &lines);
+    size_t room = LeftoverRoom(previous, target.folderLength, &lines);
     if (!lines)
         return;
     size_t listBytes = (room * sizeof(wchar_t) + 3) & ~(size_t)3;
@@ -254,10 +228,10 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
         return;
     Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, lines), 0};
     *found.write = 0;
-    CollectLeftovers(previous, lists, targetPath, nameOffset, &found);
+    CollectLeftovers(previous, lists, target, &found);
     if (found.count && AskToRemove(found.count)) {
         MoveToRecycleBin(found.list);
-        RemoveEmptiedFolders(found.list, (size_t)nameOffset);
+        RemoveEmptiedFolders(found.list, (size_t)target.folderLength);
     }
     free(block);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <stddef.h>
 #include "copy/copy_lists.h"
+#include "copy/copy_target.h"
 #include "copy/playlist_file.h"
 
 // The bytes of the playlist file that a run replaces.
@@ -27,9 +28,7 @@ bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
 
 // Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
 // that `lists` (with their index, before unchanged copies are left out) neither copies to nor
-// copies from, and that are not a playlist file. When there are any, asks whether to remove them, and on Yes
-// puts them in the Recycle Bin where the drive has one, in one shell delete, then removes the
-// folders inside the target that they leave empty. `targetPath` holds the playlist file's
-// path; its first `nameOffset` characters are the target folder.
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
-                     const wchar_t* targetPath, int nameOffset);
+// copies from, and that are not a playlist file. When there are any, asks whether to remove
+// them, and on Yes puts them in the Recycle Bin where the drive has one, in one shell delete, then removes the
+// folders inside the target that they leave empty. `target`'s path is the playlist file's.
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, CopyTarget target);

@@ -14,6 +14,8 @@ static const int ExtendedInfoCapacity = 50;
 // Below this a "text" the host hands over is a number, not a pointer.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
 static const size_t TitlePieceLength = 512;
+// A line longer than this many bytes names no path that fits PathCapacity.
+static const size_t LineLimit = NarrowBufferSize;
 
 // The most bytes one UTF-16 unit can become: three in UTF-8 (a surrogate pair makes four
 // from two units), two in a double-byte ANSI code page.
@@ -57,18 +59,30 @@ const char* NarrowText(const wchar_t* text, UINT codePage, const wchar_t** rest)
 
 UINT PlaylistCodePage() { return State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP; }
 
-HANDLE CreatePlaylistFile(const wchar_t* path)
+bool NamePlaylistFile(CopyTarget target)
+{
+    const wchar_t* name = State.Options.SaveM3U8 ? PlaylistFileNameUtf8 : PlaylistFileName;
+    size_t needed = wcslen(name) + 1;
+    if (target.folderLength < 0 || (size_t)target.folderLength + needed > (size_t)PathCapacity)
+        return false;
+    wmemcpy(target.path + target.folderLength, name, needed);
+    return true;
+}
+
+static HANDLE CreatePlaylistFile(const wchar_t* path)
 {
     return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
 }
 
-void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count)
+// Writes bytes as they are; the result is not examined.
+static void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count)
 {
     DWORD written = 0;
     WriteFile(file, bytes, (DWORD)count, &written, nullptr);
 }
 
-void WritePlaylistText(HANDLE file, const wchar_t* text)
+// Writes the whole text in the file's encoding, in as many pieces as it takes.
+static void WritePlaylistText(HANDLE file, const wchar_t* text)
 {
     UINT codePage = PlaylistCodePage();
     do {
@@ -77,11 +91,15 @@ void WritePlaylistText(HANDLE file, const wchar_t* text)
     } while (text);
 }
 
-void WritePlaylistHeader(HANDLE file)
+HANDLE CreatePlaylistWithHeader(const wchar_t* path)
 {
+    HANDLE file = CreatePlaylistFile(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return file;
     if (State.Options.SaveM3U8)
         WritePlaylistBytes(file, ByteOrderMark, sizeof ByteOrderMark);
     WritePlaylistText(file, L"#EXTM3U\r\n");
+    return file;
 }
 
 // A line break (or any control character) in a title would start a line of its own, which a
@@ -148,15 +166,16 @@ void FreePlaylistBytes(PlaylistBytes* file)
     *file = {nullptr, 0, false};
 }
 
-PlaylistLines ReadPlaylistLines(const PlaylistBytes& file)
+PlaylistLines ReadPlaylistLines(const PlaylistBytes& file, UINT codePage)
 {
-    PlaylistLines lines = {file.bytes, file.bytes + file.length};
+    PlaylistLines lines = {file.bytes, file.bytes + file.length, codePage};
     if (file.length >= sizeof ByteOrderMark && memcmp(file.bytes, ByteOrderMark, sizeof ByteOrderMark) == 0)
         lines.at += sizeof ByteOrderMark;
     return lines;
 }
 
-bool NextPlaylistLine(PlaylistLines* lines, const char** line, size_t* length)
+// The next line without its CR LF (a last line without one counts as well); false at the end.
+static bool NextLine(PlaylistLines* lines, const char** line, size_t* length)
 {
     if (lines->at >= lines->end)
         return false;
@@ -171,4 +190,59 @@ bool NextPlaylistLine(PlaylistLines* lines, const char** line, size_t* length)
     *line = start;
     *length = count;
     return true;
+}
+
+// The line in UTF-16 in `wide` (PathCapacity characters); false when it does not convert or fit.
+static bool WidenLine(const char* line, size_t length, UINT codePage, wchar_t* wide)
+{
+    int count = MultiByteToWideChar(codePage, 0, line, (int)length, wide, PathCapacity - 1);
+    if (count <= 0)
+        return false;
+    wide[count] = 0;
+    return true;
+}
+
+bool NextListedPath(PlaylistLines* lines, wchar_t* path)
+{
+    const char* line;
+    size_t length;
+    while (NextLine(lines, &line, &length)) {
+        if (!length || length > LineLimit || line[0] == '#' || memchr(line, 0, length))
+            continue;
+        if (WidenLine(line, length, lines->codePage, path))
+            return true;
+    }
+    return false;
+}
+
+// Copies the header, then the two lines of each entry that `keep` keeps.
+static void CopyKeptEntries(HANDLE file, PlaylistLines lines, const PlaylistBytes& old,
+                            KeepEntry keep, const void* context)
+{
+    const char *line, *path;
+    size_t length;
+    wchar_t listed[PathCapacity];
+    NextLine(&lines, &line, &length);
+    WritePlaylistBytes(file, old.bytes, (size_t)(lines.at - old.bytes));
+    for (uint32_t entry = 0; lines.at < lines.end; ++entry) {
+        const char* start = lines.at;
+        NextLine(&lines, &line, &length);
+        if (!NextLine(&lines, &path, &length))
+            length = 0;
+        bool widened = length > 0 && WidenLine(path, length, lines.codePage, listed);
+        if (keep(context, entry, widened ? listed : nullptr))
+            WritePlaylistBytes(file, start, (size_t)(lines.at - start));
+    }
+}
+
+void RewritePlaylist(const wchar_t* path, UINT codePage, KeepEntry keep, const void* context)
+{
+    // Only a whole file is written anew: a part would lose the entries beyond it.
+    PlaylistBytes old = ReadPlaylistBytes(path, 0x7FFFFFFF);
+    HANDLE file = old.whole ? CreatePlaylistFile(path) : INVALID_HANDLE_VALUE;
+    if (file != INVALID_HANDLE_VALUE) {
+        CopyKeptEntries(file, ReadPlaylistLines(old, codePage), old, keep, context);
+        CloseHandle(file);
+    }
+    FreePlaylistBytes(&old);
 }

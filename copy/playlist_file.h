@@ -1,20 +1,36 @@
-// The playlist file written beside the copies: "playlist.m3u" in the ANSI code page or
-// "playlist.m3u8" in UTF-8 with a byte order mark, an extended M3U list naming every copy
-// by its path relative to the target folder. Creating and closing the file are the copy
-// run's.
+// The playlist file beside the copies: "playlist.m3u" in the ANSI code page or
+// "playlist.m3u8" in UTF-8 with a byte order mark, an extended M3U list naming every copy by
+// its path relative to the target folder. Everything that reads or writes one is here: the
+// run's new file, the previous one a folder kept in step remembers, and the file written anew
+// when not every copy was made.
 #pragma once
 #include <windows.h>
+#include <stddef.h>
+#include <stdint.h>
+#include "copy/copy_target.h"
 
 // The playlist file's names and its code page, chosen by SaveM3U8.
 extern const wchar_t PlaylistFileName[];      // "playlist.m3u"
 extern const wchar_t PlaylistFileNameUtf8[];  // "playlist.m3u8"
 UINT PlaylistCodePage();
 
-// Creates the file at `path` for writing, replacing one of that name; INVALID_HANDLE_VALUE
-// when it cannot.
-HANDLE CreatePlaylistFile(const wchar_t* path);
-// Writes bytes as they are; the result is not examined.
-void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count);
+// Puts the playlist file's name after the target's folder part; false, with the path as it
+// was, when the name would not fit the path buffer.
+bool NamePlaylistFile(CopyTarget target);
+
+// Creates the file at `path`, replacing one of that name, and writes the byte order mark
+// (for "playlist.m3u8") and "#EXTM3U"; INVALID_HANDLE_VALUE when it cannot be created.
+HANDLE CreatePlaylistWithHeader(const wchar_t* path);
+// The two lines of a copied entry: "#EXTINF:<seconds>,<title>" and its relative path. Makes
+// the entry the host's current one, to ask its length.
+void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath);
+
+// Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
+// whole text when its converted form fits, otherwise the longest part that surely fits,
+// never ending inside a surrogate pair. `rest` receives where the part not yet converted
+// starts, or null when nothing is left. A null text, one that is a small number rather
+// than a pointer, and an empty text give the empty narrow text.
+const char* NarrowText(const wchar_t* text, UINT codePage, const wchar_t** rest);
 
 // A playlist file's bytes in one heap block: its first `most` bytes at the most. `bytes` is
 // null when there is no such file, it is empty or it could not be read; `whole` tells whether
@@ -29,24 +45,18 @@ void FreePlaylistBytes(PlaylistBytes* file);
 
 // Reads a playlist file's lines one after another, after its byte order mark.
 struct PlaylistLines {
-    const char* at;   // where the next line starts
+    const char* at;  // where the next line starts
     const char* end;
+    UINT codePage;   // what the file was written in
 };
-PlaylistLines ReadPlaylistLines(const PlaylistBytes& file);
-// The next line without its CR LF (a last line without one counts as well); false at the end.
-bool NextPlaylistLine(PlaylistLines* lines, const char** line, size_t* length);
+PlaylistLines ReadPlaylistLines(const PlaylistBytes& file, UINT codePage);
+// The next line that can name a path (not empty, not a comment, no NUL, short enough), in
+// UTF-16 in `path` of PathCapacity characters; false at the end.
+bool NextListedPath(PlaylistLines* lines, wchar_t* path);
 
-// Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
-// whole text when its converted form fits, otherwise the longest part that surely fits,
-// never ending inside a surrogate pair. `rest` receives where the part not yet converted
-// starts, or null when nothing is left. A null text, one that is a small number rather
-// than a pointer, and an empty text give the empty narrow text.
-const char* NarrowText(const wchar_t* text, UINT codePage, const wchar_t** rest);
-
-// Writes the whole text in the file's encoding, in as many pieces as it takes.
-void WritePlaylistText(HANDLE file, const wchar_t* text);
-// The byte order mark (for "playlist.m3u8") and "#EXTM3U".
-void WritePlaylistHeader(HANDLE file);
-// The two lines of a copied entry: "#EXTINF:<seconds>,<title>" and its relative path. Makes
-// the entry the host's current one, to ask its length.
-void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath);
+// Asked for each entry when a playlist file is written anew: `listed` is the path its second
+// line names in UTF-16, or null when that line cannot be read as one. True keeps the entry.
+typedef bool (*KeepEntry)(const void* context, uint32_t entry, const wchar_t* listed);
+// Writes the file at `path` anew with the same header and, of its entries, the two lines of
+// each that `keep` keeps, byte for byte. A file larger than can be read is left as it is.
+void RewritePlaylist(const wchar_t* path, UINT codePage, KeepEntry keep, const void* context);

@@ -1,11 +1,15 @@
 #include "dialog/copy_dialog.h"
+#include <windows.h>
 #include <commdlg.h>
 #include "copy/copy_run.h"
+#include "copy/file_facts.h"
+#include "copy/room_check.h"
 #include "dialog/size_counter.h"
 #include "host/host_link.h"
-#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
+#include "settings/option_table.h"
 #include "settings/settings_store.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"
 
@@ -23,20 +27,7 @@ static const int ReadoutCapacity = 255;
 // Up to this count the read-out has no thousands separator.
 static const int32_t CountShortFormLimit = 1000;
 
-// The check boxes in the order of every transfer.
-struct OptionBox {
-    int control;
-    int32_t CopyOptions::*option;
-};
-static const OptionBox OptionBoxes[] = {
-    {SavePlaylistBox, &CopyOptions::SavePlaylist},
-    {SaveM3U8Box, &CopyOptions::SaveM3U8},
-    {NumberFilenamesBox, &CopyOptions::NumberFilenames},
-    {UsePlaylistTitleBox, &CopyOptions::UsePlaylistTitle},
-    {IncludeDirectoryBox, &CopyOptions::IncludeDirectory},
-    {SkipUnchangedBox, &CopyOptions::SkipUnchanged},
-    {RemoveDroppedBox, &CopyOptions::RemoveDropped},
-};
+static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 void ShowCopyDialog()
 {
@@ -44,7 +35,7 @@ void ShowCopyDialog()
     wchar_t targetPath[PathCapacity] = {};
     wchar_t filterText[FilterCapacity] = {};
     request.lStructSize = sizeof request;
-    request.hwndOwner = HostWindow();
+    request.hwndOwner = State.HostWindow;
     request.hInstance = State.LanguageInstance;
     request.lpstrTitle = FetchText(SaveAsTitleString);
     // The filter list ends with an empty pattern and an empty description: the two last
@@ -58,7 +49,7 @@ void ShowCopyDialog()
     request.lpTemplateName = MAKEINTRESOURCEW(CopyDialogTemplate);
     if (!GetSaveFileNameW(&request))
         return;
-    RunCopy(targetPath, request.nFileOffset);
+    RunCopy({targetPath, request.nFileOffset});
 }
 
 static void CentreOnScreen(HWND window)
@@ -70,12 +61,21 @@ static void CentreOnScreen(HWND window)
     SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
 }
 
+static void ReadDialogOptions(HWND dialog)
+{
+    // A box the template lacks reads as clear, so its option stays off for the run.
+    for (size_t i = 0; i < OptionCount; ++i) {
+        const OptionRow& row = OptionTable[i];
+        State.Options.*row.member = IsDlgButtonChecked(dialog, row.control) == BST_CHECKED ? 1 : 0;
+    }
+}
+
 // The copies are weighed with the boxes as they are now; refusing keeps the dialog open, so
 // that the user can pick another folder.
 static UINT_PTR ConfirmTarget(HWND dialog, const OPENFILENAMEW& request)
 {
     ReadDialogOptions(dialog);
-    if (!ConfirmTargetSpace(GetParent(dialog), request.lpstrFile, request.nFileOffset))
+    if (!ConfirmTargetSpace(GetParent(dialog), {request.lpstrFile, request.nFileOffset}))
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
     return 1;
 }
@@ -127,7 +127,10 @@ static UINT_PTR OnSaveAsNotice(HWND dialog, const NMHDR* notice)
     return 1;
 }
 
-UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+static void InitCopyDialog(HWND dialog);
+static void StoreDialogOptions(HWND dialog);
+
+static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -161,35 +164,32 @@ static void ShowFileCount(HWND dialog)
     SetDlgItemTextW(dialog, FileCountReadout, text);
 }
 
-// Only with both boxes can the user see both options; a template missing either leaves the
-// two keys in the settings file as they are.
-static bool HasSyncBoxes(HWND dialog)
+// Only with every control of its group can the user see a group's options; a template missing
+// any leaves their keys in the settings file as they are.
+static uint32_t MissingGroups(HWND dialog)
 {
-    return GetDlgItem(dialog, SkipUnchangedBox) && GetDlgItem(dialog, RemoveDroppedBox);
+    uint32_t missing = 0;
+    for (size_t i = 0; i < OptionCount; ++i)
+        if (OptionTable[i].group != EveryTemplate && !GetDlgItem(dialog, OptionTable[i].control))
+            missing |= 1u << OptionTable[i].group;
+    return missing;
 }
 
-void InitCopyDialog(HWND dialog)
+static void InitCopyDialog(HWND dialog)
 {
     // The counter reads the count from the state, so it is stored first.
     State.PlaylistCount = PlaylistLength();
     StartSizeCounter(dialog);
     ShowFileCount(dialog);
     // Known before the load, which leaves the options of missing boxes off.
-    State.SyncBoxesShown = HasSyncBoxes(dialog) ? 1 : 0;
+    State.MissingOptionGroups = MissingGroups(dialog);
     LoadOptions();
-    for (const OptionBox& box : OptionBoxes)
-        CheckDlgButton(dialog, box.control, (UINT)(State.Options.*box.option));
+    for (size_t i = 0; i < OptionCount; ++i)
+        CheckDlgButton(dialog, OptionTable[i].control, (UINT)(State.Options.*OptionTable[i].member));
     EnableRemoveDroppedBox(dialog);
 }
 
-void ReadDialogOptions(HWND dialog)
-{
-    // A box the template lacks reads as clear, so its option stays off for the run.
-    for (const OptionBox& box : OptionBoxes)
-        State.Options.*box.option = IsDlgButtonChecked(dialog, box.control) == BST_CHECKED ? 1 : 0;
-}
-
-void StoreDialogOptions(HWND dialog)
+static void StoreDialogOptions(HWND dialog)
 {
     ReadDialogOptions(dialog);
     SaveOptions();

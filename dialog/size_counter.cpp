@@ -1,5 +1,5 @@
 #include "dialog/size_counter.h"
-#include "copy/copy_lists.h"
+#include "copy/file_facts.h"
 #include "host/host_link.h"
 #include "state/plugin_state.h"
 #include "resources/resource_ids.h"

@@ -8,14 +8,14 @@ const GUID ApplicationServiceGuid = {
 const GUID PluginLanguageGuid = {
     0x5E31A0C4, 0x7D2B, 0x4f18, {0xA6, 0xC9, 0x0B, 0x8E, 0x4F, 0x27, 0xD5, 0x13}};
 
-LRESULT SendHostRequest(HWND host, WPARAM wParam, HostCode code)
+static LRESULT SendHostRequest(HWND host, WPARAM wParam, HostCode code)
 {
     return SendMessageW(host, WM_USER, wParam, code);
 }
 
 static LRESULT AskHost(WPARAM wParam, HostCode code)
 {
-    return SendHostRequest(HostWindow(), wParam, code);
+    return SendHostRequest(State.HostWindow, wParam, code);
 }
 
 uint32_t HostVersion(HWND host) { return (uint32_t)SendHostRequest(host, 0, HostVersionCode); }
@@ -39,9 +39,24 @@ const char* IniDirectory() { return (const char*)AskHost(0, IniDirectoryCode); }
 int RegisterCommandId() { return (int)AskHost(0, RegisterCommandIdCode); }
 LRESULT ServiceRegistryAnswer() { return AskHost(0, ServiceRegistryCode); }
 
-void StopPlayback() { SendMessageW(HostWindow(), WM_COMMAND, StopPlaybackCommand, 0); }
+void StopPlayback() { SendMessageW(State.HostWindow, WM_COMMAND, StopPlaybackCommand, 0); }
 
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count)
 {
     return service->table->DispatchCall(service, message, result, parameters, count);
+}
+
+void LookUpService(HostService** slot, GUID service)
+{
+    if (!State.ServiceRegistry)
+        return;
+    void* registryParameters[] = {&service};
+    HostService* factory = nullptr;
+    if (!DispatchCall(State.ServiceRegistry, RegistryFindFactory, &factory, registryParameters, 1) ||
+        !factory)
+        return;
+    int instanceKind = 1;
+    void* factoryParameters[] = {&instanceKind};
+    HostService* found = nullptr;
+    *slot = DispatchCall(factory, FactoryGetService, &found, factoryParameters, 1) ? found : nullptr;
 }

@@ -23,11 +23,9 @@ enum HostCode : LPARAM {
 // The host's "stop" menu command, sent as WM_COMMAND.
 const WPARAM StopPlaybackCommand = 40047;
 
-// Sends one host request to `host` and returns the host's answer.
-LRESULT SendHostRequest(HWND host, WPARAM wParam, HostCode code);
-
-// The operations below all address the host main window of the plug-in record.
+// Asks `host` its version; start-up asks before it keeps the host main window.
 uint32_t HostVersion(HWND host);
+// The operations below all address the host main window (State.HostWindow).
 int PlaylistLength();
 const wchar_t* PlaylistFile(int index);   // null when the host has no path for it
 const wchar_t* PlaylistTitle(int index);  // null when the host has no title for it
@@ -75,6 +73,10 @@ enum ServiceMessage : int {
 
 // Calls the object's DispatchCall; returns its handled flag.
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count);
+
+// Stores the service registered under `service` into `slot`, found through the registry that
+// start-up keeps; leaves the slot alone when there is no registry or no factory.
+void LookUpService(HostService** slot, GUID service);
 
 // Service and language identifiers.
 extern const GUID LanguageServiceGuid;      // {30AED4E5-EF10-4277-8D49-27AB5570E891}

@@ -320,6 +320,31 @@ void PrintResync(const std::map<std::wstring, std::string>& before,
             PrintText(L"  removed           " + file.first + L"\n");
 }
 
+// What the copy left: the tree, the playlist file, the settings file and the count of copies.
+// 0 when every present file was copied.
+int PrintOutcome(const DemoArguments& arguments, const std::wstring& settings,
+                        const std::vector<SimEntry>& playlist,
+                        const std::map<std::wstring, std::string>& before)
+{
+    std::vector<std::wstring> files = ListFiles(arguments.target);
+    PrintText(L"\nFiles in " + arguments.target + L":\n");
+    PrintTree(arguments.target, files);
+    if (arguments.resync)
+        PrintResync(before, TakeStock(arguments.target));
+    PrintPlaylistFile(arguments.target, arguments.boxes.at(SaveM3U8Box));
+
+    std::wstring settingsFile = settings + L"Plugins\\plugin.ini";
+    PrintText(L"\nSettings file " + settingsFile + L":\n");
+    PrintIndented(FromCodePage(ReadBytes(settingsFile), CP_ACP));
+
+    size_t present = 0, copies = CountCopied(playlist, arguments.target, files, &present);
+    wchar_t line[160];
+    _snwprintf(line, 160, L"\n%u of %u present files copied; %u entry missing.\n",
+               (unsigned)copies, (unsigned)present, (unsigned)(playlist.size() - present));
+    PrintText(line);
+    return copies == present && present > 0 ? 0 : 1;
+}
+
 int RunDemo(const DemoArguments& arguments)
 {
     std::wstring settings = arguments.run + L"settings\\";
@@ -357,23 +382,7 @@ int RunDemo(const DemoArguments& arguments)
     if (!copied)
         return 1;
 
-    std::vector<std::wstring> files = ListFiles(arguments.target);
-    PrintText(L"\nFiles in " + arguments.target + L":\n");
-    PrintTree(arguments.target, files);
-    if (arguments.resync)
-        PrintResync(before, TakeStock(arguments.target));
-    PrintPlaylistFile(arguments.target, arguments.boxes.at(SaveM3U8Box));
-
-    std::wstring settingsFile = settings + L"Plugins\\plugin.ini";
-    PrintText(L"\nSettings file " + settingsFile + L":\n");
-    PrintIndented(FromCodePage(ReadBytes(settingsFile), CP_ACP));
-
-    size_t present = 0, copies = CountCopied(playlist, arguments.target, files, &present);
-    wchar_t line[160];
-    _snwprintf(line, 160, L"\n%u of %u present files copied; %u entry missing.\n",
-               (unsigned)copies, (unsigned)present, (unsigned)(playlist.size() - present));
-    PrintText(line);
-    return copies == present && present > 0 ? 0 : 1;
+    return PrintOutcome(arguments, settings, playlist, before);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include "hostsim/save_as_driver.h"
 #include <commdlg.h>
 #include "resources/resource_ids.h"
-
-const int CopyOptionBoxes[7] = {SavePlaylistBox, SaveM3U8Box, NumberFilenamesBox,
-                                UsePlaylistTitleBox, IncludeDirectoryBox, SkipUnchangedBox,
-                                RemoveDroppedBox};
+#include "settings/option_table.h"
 
 static const wchar_t RunProperty[] = L"CorvelleSaveAsRun";
 static const UINT_PTR StepTimer = 0xC0;
@@ -45,8 +42,14 @@ static void Observe(SaveAsRun& run, HWND area)
     run.countText = ControlText(area, FileCountReadout);
     run.sizeText = ControlText(area, SizeReadout);
     run.firstLabel = WindowTextOf(GetWindow(area, GW_CHILD));
-    for (int box : CopyOptionBoxes)
-        run.checks.push_back(IsDlgButtonChecked(area, box));
+    for (size_t i = 0; i < OptionCount; ++i) {
+        if (IsDlgButtonChecked(area, OptionTable[i].control) != BST_CHECKED)
+            continue;
+        if (!run.ticked.empty())
+            run.ticked += ' ';
+        for (const wchar_t* key = OptionTable[i].key; *key; ++key)
+            run.ticked += (char)*key;
+    }
     HWND types = GetDlgItem(run.saveAs, SaveAsFileTypeCombo);
     int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {

@@ -37,7 +37,9 @@ struct SaveAsRun {
     bool refused = false;             // the button was pressed but the window stayed open
     DWORD deadline = 0;
     std::wstring title, fileNameShown, countText, sizeText, firstLabel;
-    std::vector<UINT> checks;         // in the order of CopyOptionBoxes
+    // The settings keys of the options whose boxes are ticked, in the option table's order,
+    // with a space between: "NumberFilenames SkipUnchanged".
+    std::string ticked;
     // The folder shown (empty for a place that is not a file-system folder) and the
     // free-space read-out: at the start and in each folder of browseTo.
     std::vector<std::wstring> foldersSeen, freeSpaceSeen;
@@ -45,9 +47,6 @@ struct SaveAsRun {
     std::vector<std::wstring> fileTypes;
     RECT frame = {};
 };
-
-// The option boxes in the order of the options.
-extern const int CopyOptionBoxes[7];
 
 // A handler for a DialogWatcher: the first dialog it sees is taken as the Save As window and
 // played by `run`; it declines every later one (the watcher's default answer then goes).

@@ -1,9 +1,12 @@
 #include "plugin/plugin_entry.h"
 #include "dialog/copy_dialog.h"
+#include "host/host_link.h"
+#include "plugin/about_box.h"
 #include "resources/resource_ids.h"
-#include "text/about_box.h"
+#include "settings/settings_store.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"
+#include "text/message_box.h"
 
 static const char BuiltInDescription[] = "Corvelle v1.11";
 static const int32_t RecordHeaderVersion = 0x10;
@@ -29,6 +32,10 @@ static const WPARAM SystemCommandMask = 0xFFF0;
 
 static const wchar_t SettingsPathFormat[] = L"%hs\\Plugins\\plugin.ini";
 
+static int32_t StartUp();
+static void ShutDown();
+static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 PluginRecord Record = {
     RecordHeaderVersion,
     BuiltInDescription,
@@ -52,29 +59,23 @@ extern "C" PluginRecord* winampGetGeneralPurposePlugin()
     return &Record;
 }
 
-uint32_t CachedHostVersion(HWND host)
+extern "C" int __cdecl winampUninstallPlugin(HINSTANCE module, HWND owner, int parameter)
+{
+    (void)module;
+    (void)parameter;
+    if (ShowBox(owner, MB_YESNO, UninstallQuestionString) == IDYES)
+        EraseSavedOptions();
+    return 0;
+}
+
+static uint32_t CachedHostVersion(HWND host)
 {
     if (State.HostVersionCache == NotAskedYet)
         State.HostVersionCache = HostVersion(host);
     return State.HostVersionCache;
 }
 
-void LookUpService(HostService** slot, GUID service)
-{
-    if (!State.ServiceRegistry)
-        return;
-    void* registryParameters[] = {&service};
-    HostService* factory = nullptr;
-    if (!DispatchCall(State.ServiceRegistry, RegistryFindFactory, &factory, registryParameters, 1) ||
-        !factory)
-        return;
-    int instanceKind = 1;
-    void* factoryParameters[] = {&instanceKind};
-    HostService* found = nullptr;
-    *slot = DispatchCall(factory, FactoryGetService, &found, factoryParameters, 1) ? found : nullptr;
-}
-
-void RegisterShortcuts(HWND window, ACCEL* entries, int count, int mode)
+static void RegisterShortcuts(HWND window, ACCEL* entries, int count, int mode)
 {
     if (!State.ApplicationService)
         LookUpService(&State.ApplicationService, ApplicationServiceGuid);
@@ -97,7 +98,7 @@ static UINT InsertPosition(HMENU menu, int fromEnd)
     return position > 0 ? (UINT)position : 0;
 }
 
-void PlaceMenuCommand(HMENU menu)
+static void PlaceMenuCommand(HMENU menu)
 {
     int count = GetMenuItemCount(menu);
     int offset = GetMenuItemID(menu, count - OffsetWithAnchor) == MenuAnchorId ? OffsetWithAnchor
@@ -152,8 +153,10 @@ static bool FindServiceRegistry()
     return State.ServiceRegistry != nullptr;
 }
 
-int32_t StartUp()
+static int32_t StartUp()
 {
+    // The host has filled the record in by now; every later request goes to this window.
+    State.HostWindow = Record.hostWindow;
     if (CachedHostVersion(Record.hostWindow) < MinimumHostVersion) {
         MessageBoxA(Record.hostWindow, HostTooOldText, Record.description, MB_OK | MB_ICONINFORMATION);
         return Refused;
@@ -177,9 +180,9 @@ int32_t StartUp()
 }
 
 // Everything start-up installed stays until the host ends.
-void ShutDown() {}
+static void ShutDown() {}
 
-LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     uint32_t command = (uint32_t)State.CommandId;
     if (message == WM_SYSCOMMAND && (wParam & SystemCommandMask) == command) {

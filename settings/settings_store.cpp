@@ -1,43 +1,22 @@
 #include "settings/settings_store.h"
 #include <windows.h>
+#include "settings/option_table.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
-const wchar_t SettingsSection[] = L"Corvelle";
-
+static const wchar_t SettingsSection[] = L"Corvelle";
 static const int ValueCapacity = 32;
-
-struct OptionKey {
-    const wchar_t* key;
-    int32_t CopyOptions::*option;
-    bool needsSyncBoxes;  // only a dialog with those boxes can show and change it
-};
-
-// The order of every load, save and dialog transfer.
-static const OptionKey OptionKeys[] = {
-    {L"SavePlaylist", &CopyOptions::SavePlaylist, false},
-    {L"SaveM3U8", &CopyOptions::SaveM3U8, false},
-    {L"NumberFilenames", &CopyOptions::NumberFilenames, false},
-    {L"UsePlaylistTitle", &CopyOptions::UsePlaylistTitle, false},
-    {L"IncludeDirectory", &CopyOptions::IncludeDirectory, false},
-    {L"SkipUnchanged", &CopyOptions::SkipUnchanged, true},
-    {L"RemoveDropped", &CopyOptions::RemoveDropped, true},
-};
-
-static bool IsStoredNow(const OptionKey& entry)
-{
-    return !entry.needsSyncBoxes || State.SyncBoxesShown;
-}
 
 void LoadOptions()
 {
-    for (const OptionKey& entry : OptionKeys) {
-        int32_t& option = State.Options.*entry.option;
+    for (size_t i = 0; i < OptionCount; ++i) {
+        const OptionRow& row = OptionTable[i];
+        int32_t& option = State.Options.*row.member;
         // The user could not see the option, so it cannot be on for this run.
-        if (!IsStoredNow(entry))
+        if (!IsOptionShown(row))
             option = 0;
         else
-            option = (int32_t)GetPrivateProfileIntW(SettingsSection, entry.key, option,
+            option = (int32_t)GetPrivateProfileIntW(SettingsSection, row.key, option,
                                                     State.SettingsPath);
     }
 }
@@ -45,11 +24,12 @@ void LoadOptions()
 void SaveOptions()
 {
     wchar_t value[ValueCapacity] = {};
-    for (const OptionKey& entry : OptionKeys) {
-        if (!IsStoredNow(entry))
+    for (size_t i = 0; i < OptionCount; ++i) {
+        const OptionRow& row = OptionTable[i];
+        if (!IsOptionShown(row))
             continue;
-        FormatBounded(value, ValueCapacity, L"%d", State.Options.*entry.option);
-        WritePrivateProfileStringW(SettingsSection, entry.key, value, State.SettingsPath);
+        FormatBounded(value, ValueCapacity, L"%d", State.Options.*row.member);
+        WritePrivateProfileStringW(SettingsSection, row.key, value, State.SettingsPath);
     }
 }
 

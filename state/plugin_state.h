@@ -20,8 +20,8 @@ struct PluginRecord {
 static_assert(sizeof(PluginRecord) == 28, "the host reads a 28-byte record on i686");
 #endif
 
-// Flags, nonzero meaning on, always handled in this order. The last two keep a folder in
-// step with the playlist; both off, a run is the plain copy.
+// Flags, nonzero meaning on (settings/option_table.h lists them). The last two keep a folder
+// in step with the playlist; both off, a run is the plain copy.
 struct CopyOptions {
     int32_t SavePlaylist = 0;
     int32_t SaveM3U8 = 0;
@@ -38,6 +38,7 @@ const int NarrowBufferSize = 1040;
 
 struct PluginState {
     // Written by start-up only.
+    HWND HostWindow = nullptr;  // the host main window, as the host filled it into the record
     uint32_t HostVersionCache = 0xFFFFFFFF;  // 0xFFFFFFFF: not asked yet
     int32_t CommandId = 0;
     WNDPROC PreviousHostWindowProc = nullptr;
@@ -53,11 +54,10 @@ struct PluginState {
     // Stored by the copy dialog each time it opens; read by the counter and the copy run.
     int32_t PlaylistCount = 0;
     CopyOptions Options;
-    // Nonzero when the dialog's template, as last opened, has the boxes of SkipUnchanged and
-    // RemoveDropped, as the module's own has. A language pack's older template lacks them:
-    // those two options are then off for the run, and their stored values are neither read
-    // nor written.
-    int32_t SyncBoxesShown = 1;
+    // A bit (1 << group) for each group of options whose controls the dialog's template, as
+    // last opened, lacks. A language pack's older template lacks the later ones: their
+    // options are then off for the run, and their stored values are neither read nor written.
+    uint32_t MissingOptionGroups = 0;
 
     wchar_t SharedCaption[CaptionCapacity] = {};  // empty until built
     int32_t AboutBoxOpen = 0;
@@ -65,7 +65,3 @@ struct PluginState {
 };
 
 extern PluginState State;
-extern PluginRecord Record;
-
-// The host main window, as the host filled it into the record.
-inline HWND HostWindow() { return Record.hostWindow; }

@@ -6,6 +6,7 @@
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
+#include "settings/option_table.h"
 #include "settings/settings_store.h"
 #include "support/plugin_fixture.h"
 #include "text/format_bounded.h"
@@ -112,17 +113,15 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
 {
     struct Case {
         const char* file;  // null: no settings file
-        std::vector<UINT> checks;
+        const char* ticked;
     };
     const Case cases[] = {
-        {nullptr, {0, 0, 1, 0, 0, 0, 0}},
+        {nullptr, "NumberFilenames"},
         {"[Corvelle]\r\nIncludeDirectory=1\r\nSaveM3U8=1\r\nRemoveDropped=1\r\n",
-         {0, 1, 1, 0, 1, 0, 1}},
+         "SaveM3U8 NumberFilenames IncludeDirectory RemoveDropped"},
         {"[Corvelle]\r\nSavePlaylist=5\r\nNumberFilenames=0\r\nSkipUnchanged=3\r\n",
-         {1, 0, 0, 0, 0, 1, 0}},
+         "SavePlaylist SkipUnchanged"},
     };
-    const wchar_t* keys[] = {L"SavePlaylist", L"SaveM3U8", L"NumberFilenames", L"UsePlaylistTitle",
-                             L"IncludeDirectory", L"SkipUnchanged", L"RemoveDropped"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file ? c.file : "no file");
         State.Options = CopyOptions();
@@ -131,10 +130,13 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
             WriteBytes(settingsFile, c.file);
         SaveAsRun run;
         Open(run);
-        EXPECT_EQ(run.checks, c.checks);
+        EXPECT_EQ(run.ticked, c.ticked);
         // The cancelled dialog wrote every box back as 0 or 1.
-        for (size_t i = 0; i < c.checks.size(); ++i)
-            EXPECT_EQ(StoredText(settingsFile, keys[i]), c.checks[i] ? L"1" : L"0") << Utf8(keys[i]);
+        CopyOptions stored = OptionsOn(c.ticked);
+        for (size_t i = 0; i < OptionCount; ++i)
+            EXPECT_EQ(StoredText(settingsFile, OptionTable[i].key),
+                      stored.*OptionTable[i].member ? L"1" : L"0")
+                << Utf8(OptionTable[i].key);
     }
 }
 
@@ -156,7 +158,7 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     EraseSavedOptions();
     SaveAsRun again;
     Open(again);
-    EXPECT_EQ(again.checks, (std::vector<UINT>{1, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(again.ticked, "SavePlaylist IncludeDirectory");
 }
 
 TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
@@ -164,12 +166,12 @@ TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
     struct Case {
         const char* file;
         std::vector<bool> enabled;  // as opened, then after each of two clicks on Create playlist
-        std::vector<UINT> checks;   // as loaded: two clicks change nothing else
+        const char* ticked;         // as loaded: two clicks change nothing else
     };
     const Case cases[] = {
         {"[Corvelle]\r\nSavePlaylist=0\r\nRemoveDropped=1\r\n", {false, true, false},
-         {0, 0, 1, 0, 0, 0, 1}},
-        {"[Corvelle]\r\nSavePlaylist=1\r\n", {true, false, true}, {1, 0, 1, 0, 0, 0, 0}},
+         "NumberFilenames RemoveDropped"},
+        {"[Corvelle]\r\nSavePlaylist=1\r\n", {true, false, true}, "SavePlaylist NumberFilenames"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -190,7 +192,7 @@ TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
         };
         Open(run);
         EXPECT_EQ(enabled, c.enabled);
-        EXPECT_EQ(run.checks, c.checks);
+        EXPECT_EQ(run.ticked, c.ticked);
     }
 }
 
@@ -258,7 +260,7 @@ TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirK
     State.LanguageInstance = State.ModuleInstance;
     SaveAsRun own;
     Open(own);
-    EXPECT_EQ(own.checks, (std::vector<UINT>{1, 0, 1, 0, 0, 1, 1}));
+    EXPECT_EQ(own.ticked, "SavePlaylist NumberFilenames SkipUnchanged RemoveDropped");
 }
 
 TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
@@ -363,6 +365,50 @@ struct TemplateControl {
     DWORD style, exStyle;
 };
 
+// The next control of a DIALOGEX template.
+TemplateControl ReadControl(TemplateReader& read, const BYTE* base)
+{
+    TemplateControl control;
+    read.AlignDword(base);
+    read.Dword();  // help id
+    control.exStyle = read.Dword();
+    control.style = read.Dword();
+    control.x = (short)read.Word();
+    control.y = (short)read.Word();
+    control.cx = (short)read.Word();
+    control.cy = (short)read.Word();
+    control.id = (int)read.Dword();
+    control.kind = read.NameOrOrdinal();
+    CharUpperW(&control.kind[0]);  // class names are matched without regard to case
+    control.text = read.NameOrOrdinal();
+    read.at += read.Word();  // creation data
+    return control;
+}
+
+// The header of a child area with the Save As window's font; returns its control count.
+WORD ExpectChildAreaHeader(TemplateReader& read, const std::vector<short>& frame)
+{
+    EXPECT_EQ(read.Word(), 1);  // DIALOGEX
+    EXPECT_EQ(read.Word(), 0xFFFF);
+    read.Dword();
+    EXPECT_EQ(read.Dword(), 0u);
+    EXPECT_EQ(read.Dword(), (DWORD)(WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK |
+                                    DS_SETFONT | DS_FIXEDSYS));
+    WORD count = read.Word();
+    std::vector<short> shown(4);
+    for (short& v : shown)
+        v = (short)read.Word();
+    EXPECT_EQ(shown, frame);
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no menu
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no class
+    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no caption
+    EXPECT_EQ(read.Word(), 8);
+    EXPECT_EQ(read.Word(), 0);  // weight
+    EXPECT_EQ(read.Word(), 0);  // not italic, character set 0
+    EXPECT_EQ(read.NameOrOrdinal(), L"MS Shell Dlg");
+    return count;
+}
+
 TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
 {
     HMODULE module = GetModuleHandleW(nullptr);
@@ -371,24 +417,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     ASSERT_NE(found, nullptr);
     const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
     TemplateReader read{base};
-    EXPECT_EQ(read.Word(), 1);       // DIALOGEX
-    EXPECT_EQ(read.Word(), 0xFFFF);
-    read.Dword();
-    EXPECT_EQ(read.Dword(), 0u);
-    EXPECT_EQ(read.Dword(), (DWORD)(WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | DS_3DLOOK |
-                                    DS_SETFONT | DS_FIXEDSYS));
-    WORD count = read.Word();
-    short frame[4];
-    for (short& v : frame)
-        v = (short)read.Word();
-    EXPECT_EQ(std::vector<short>(frame, frame + 4), (std::vector<short>{0, 0, 372, 69}));
-    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no menu
-    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no class
-    EXPECT_EQ(read.NameOrOrdinal(), L"");  // no caption
-    EXPECT_EQ(read.Word(), 8);
-    EXPECT_EQ(read.Word(), 0);             // weight
-    EXPECT_EQ(read.Word(), 0);             // not italic, character set 0
-    EXPECT_EQ(read.NameOrOrdinal(), L"MS Shell Dlg");
+    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 69});
 
     const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -409,23 +438,15 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {
-        read.AlignDword(base);
-        read.Dword();  // help id
-        DWORD exStyle = read.Dword(), style = read.Dword();
-        short x = (short)read.Word(), y = (short)read.Word();
-        short cx = (short)read.Word(), cy = (short)read.Word();
-        int id = (int)read.Dword();
-        std::wstring kind = read.NameOrOrdinal(), text = read.NameOrOrdinal();
-        read.at += read.Word();  // creation data
-        SCOPED_TRACE(id);
-        EXPECT_EQ(id, want.id);
-        CharUpperW(&kind[0]);  // class names are matched without regard to case
-        EXPECT_EQ(kind, want.kind);
-        EXPECT_EQ(text, want.text);
-        EXPECT_EQ((std::vector<short>{x, y, cx, cy}),
+        TemplateControl control = ReadControl(read, base);
+        SCOPED_TRACE(control.id);
+        EXPECT_EQ(control.id, want.id);
+        EXPECT_EQ(control.kind, want.kind);
+        EXPECT_EQ(control.text, want.text);
+        EXPECT_EQ((std::vector<short>{control.x, control.y, control.cx, control.cy}),
                   (std::vector<short>{want.x, want.y, want.cx, want.cy}));
-        EXPECT_EQ(style, want.style);
-        EXPECT_EQ(exStyle, want.exStyle);
+        EXPECT_EQ(control.style, want.style);
+        EXPECT_EQ(control.exStyle, want.exStyle);
     }
 }
 

@@ -5,26 +5,6 @@
 
 namespace {
 
-TEST(CopyIndex, NamesCompareAsTheFileSystemDoes)
-{
-    struct Case {
-        const wchar_t *a, *b;
-        bool same;
-    } cases[] = {
-        {L"E:\\Stick\\a.mp3", L"e:\\STICK\\A.MP3", true},
-        {L"\x00e9t\x00e9.mp3", L"\x00c9T\x00c9.MP3", true},
-        {L"\x03b1\x03b2.mp3", L"\x0391\x0392.mp3", true},
-        {L"a.mp3", L"a.mp3 ", false},
-        {L"a.mp3", L"a.mp", false},
-        {L"", L"", true},
-        {L"a_b", L"a-b", false},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SameFileName(c.a, c.b), c.same) << testing::PrintToString(std::wstring(c.a));
-        EXPECT_EQ(SameFileName(c.b, c.a), c.same) << testing::PrintToString(std::wstring(c.b));
-    }
-}
-
 // Texts laid one after another as the lists lay them; each is found in any case, once, and
 // no text that was not added is.
 TEST(CopyIndex, FindsEveryTextAddedAndNoOther)

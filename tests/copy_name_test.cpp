@@ -317,4 +317,23 @@ TEST_P(OnAStick, HostileFileNamesEachGetACopyTheListNames)
 
 INSTANTIATE_TEST_SUITE_P(Sticks, OnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
+TEST(NumberPrefix, WidthFollowsTheDigitsOfTheCount)
+{
+    struct {
+        int count, width;
+        const wchar_t* format;
+    } cases[] = {
+        {0, 1, L"%01d_"},         {9, 1, L"%01d_"},          {10, 2, L"%02d_"},
+        {99, 2, L"%02d_"},        {100, 3, L"%03d_"},        {999999999, 9, L"%09d_"},
+        {1000000000, 10, L"%010d_"}, {2147483647, 10, L"%010d_"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NumberWidth(c.count), c.width) << c.count;
+        NumberPrefix prefix = MakeNumberPrefix(c.count, true);
+        EXPECT_STREQ(prefix.format, c.format) << c.count;
+        EXPECT_EQ(prefix.length, c.width + 1);
+    }
+    EXPECT_EQ(MakeNumberPrefix(120, false).length, 0);
+}
+
 }  // namespace

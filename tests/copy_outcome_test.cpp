@@ -165,7 +165,7 @@ TEST_P(PlaylistRewrite, ListsOnlyTheCopiesInPlace)
     for (const auto& copy : c.handed)
         EXPECT_TRUE(!copy.second || FileExists(folder + copy.first)) << "a copy in place is never removed";
 
-    ListOnlyCopiesInPlace(outcome, lists.lists, playlist.c_str(), (int)folder.size(), c.codePage);
+    ListOnlyCopiesInPlace(outcome, lists.lists, {&playlist[0], (int)folder.size()}, c.codePage);
     EXPECT_EQ(ReadBytes(playlist), PlaylistOf(c.kept, c.codePage));
     FreeCopyOutcome(&outcome);
 }

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 #include "copy/copy_run.h"
+#include "copy/room_check.h"
 #include "hostsim/dialog_watcher.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
@@ -41,12 +42,6 @@ protected:
         PluginFixture::TearDown();
     }
 
-    void SetOptions(int savePlaylist, int saveM3U8, int numberFilenames, int usePlaylistTitle,
-                    int includeDirectory)
-    {
-        State.Options = {savePlaylist, saveM3U8, numberFilenames, usePlaylistTitle, includeDirectory};
-    }
-
     // A source file under src\ with its own bytes; returns its full path.
     std::wstring Source(const std::wstring& relative, const std::string& bytes)
     {
@@ -64,7 +59,7 @@ protected:
         std::wstring confirmed = folderPart + L"(Filename Ignored)";
         confirmed.resize(std::min(confirmed.size(), (size_t)PathCapacity - 1));
         wmemcpy(path, confirmed.c_str(), confirmed.size() + 1);
-        RunCopy(path, (int)folderPart.size());
+        RunCopy({path, (int)folderPart.size()});
     }
     void Run() { Run(target); }
 
@@ -102,7 +97,7 @@ protected:
 
 struct NamingCase {
     const char* name;
-    int numberFilenames, usePlaylistTitle, includeDirectory;
+    const char* options;
     std::vector<std::wstring> copies;  // in playlist order
 };
 
@@ -116,7 +111,7 @@ TEST_P(CopyNaming, CopiesCarryTheSourcesBytesUnderTheirNames)
     SetPlaylist({{Source(L"Album\\track.mp3", "first"), L"AC/DC: Back?", 1},
                  {Source(L"Other\\README", "second"), L"Read me", 2},
                  {Source(L"song.mp3", "third"), L"Song", 3}});
-    SetOptions(0, 0, c.numberFilenames, c.usePlaylistTitle, c.includeDirectory);
+    State.Options = OptionsOn(c.options);
     Run();
     std::vector<std::wstring> expected = c.copies;
     std::sort(expected.begin(), expected.end());
@@ -128,10 +123,11 @@ TEST_P(CopyNaming, CopiesCarryTheSourcesBytesUnderTheirNames)
 }
 
 const NamingCase NamingCases[] = {
-    {"all off", 0, 0, 0, {L"track.mp3", L"README", L"song.mp3"}},
-    {"numbered", 1, 0, 0, {L"1_track.mp3", L"2_README", L"3_song.mp3"}},
-    {"folders created", 1, 0, 1, {L"Album\\1_track.mp3", L"Other\\2_README", L"src\\3_song.mp3"}},
-    {"titles", 0, 1, 0, {L"AC-DC- Back\x00bf.mp3", L"Read me", L"Song.mp3"}},
+    {"all off", "", {L"track.mp3", L"README", L"song.mp3"}},
+    {"numbered", "NumberFilenames", {L"1_track.mp3", L"2_README", L"3_song.mp3"}},
+    {"folders created", "NumberFilenames IncludeDirectory",
+     {L"Album\\1_track.mp3", L"Other\\2_README", L"src\\3_song.mp3"}},
+    {"titles", "UsePlaylistTitle", {L"AC-DC- Back\x00bf.mp3", L"Read me", L"Song.mp3"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CopyNaming, ::testing::ValuesIn(NamingCases), NameOfCase());
@@ -139,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyNaming, ::testing::ValuesIn(NamingCases), Na
 TEST_F(CopyRun, AnExistingCopyIsReplacedOnlyAfterTheShellAsks)
 {
     SetPlaylist({{Source(L"A\\same.mp3", "older"), L"", 1}, {Source(L"B\\same.mp3", "newer"), L"", 2}});
-    SetOptions(0, 0, 0, 0, 0);
+    State.Options = OptionsOn("");
     Run();
     EXPECT_EQ(ReadBytes(target + L"same.mp3"), "newer");
     ASSERT_EQ(watcher.boxes.size(), 1u) << "the shell's question about the second copy";
@@ -153,7 +149,7 @@ TEST_F(CopyRun, ADeclinedReplaceIsCountedAndLeftOutOfThePlaylist)
 {
     WriteBytes(target + L"a.mp3", "the user's own a.mp3");
     SetPlaylist({{Source(L"a.mp3", "new a"), L"A", 1}, {Source(L"b.mp3", "new b"), L"B", 2}});
-    SetOptions(1, 1, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist SaveM3U8");
     watcher.handler = [](HWND dialog) {
         if (!GetDlgItem(dialog, IDNO))
             return false;
@@ -176,8 +172,7 @@ TEST_F(CopyRun, ADeclinedReplaceIsCountedAndLeftOutOfThePlaylist)
 TEST_F(CopyRun, AnUnchangedCopyStaysListedWhenAnotherFails)
 {
     SetPlaylist({{Source(L"kept.mp3", "kept"), L"Kept", 1}, {Source(L"new.mp3", "new"), L"New", 2}});
-    SetOptions(1, 0, 0, 0, 0);
-    State.Options.SkipUnchanged = 1;
+    State.Options = OptionsOn("SavePlaylist SkipUnchanged");
     Run();
     ASSERT_EQ(ReadBytes(target + L"new.mp3"), "new");
     // The next run: "new.mp3" has changed, and its copy's place is taken by a folder, which no
@@ -203,7 +198,8 @@ TEST_F(CopyRun, PlaylistFileByteForByte)
                  {Source(L"Album\\two.mp3", "2"), L"", -1},
                  {Source(L"three.ogg", "3"), longTitle, 0}});
     for (int m3u8 = 0; m3u8 <= 1; ++m3u8) {
-        SetOptions(1, m3u8, 1, 0, 1);
+        State.Options = OptionsOn("SavePlaylist NumberFilenames IncludeDirectory");
+        State.Options.SaveM3U8 = m3u8;
         Run();
         std::wstring lines = L"#EXTINF:200," + outside + L"\r\nAlbum\\1_one.mp3\r\n"
                              L"#EXTINF:-1,\r\nAlbum\\2_two.mp3\r\n"
@@ -235,7 +231,9 @@ TEST_F(CopyRun, EveryPlaylistLineNamesItsCopy)
                          {Source(L"Lines\\x.mp3", contents[1]), L"Two\r\n#EXTINF:1,x\r\nC:\\Windows\\win.ini", 2},
                          {Source(L"y", contents[2]), L"..", 3},
                          {Source(L"d.mp3", contents[3]), L"CON", 4}});
-            SetOptions(1, m3u8, 0, title, 1);
+            State.Options = OptionsOn("SavePlaylist IncludeDirectory");
+            State.Options.SaveM3U8 = m3u8;
+            State.Options.UsePlaylistTitle = title;
             Run();
             UINT codePage = m3u8 ? CP_UTF8 : CP_ACP;
             std::string playlist = ReadBytes(target + (m3u8 ? L"playlist.m3u8" : L"playlist.m3u"));
@@ -259,7 +257,7 @@ TEST_F(CopyRun, ExistingPlaylistFileIsReplaced)
 {
     WriteBytes(target + L"playlist.m3u", std::string(5000, 'z'));
     SetPlaylist({{Source(L"a.mp3", "a"), L"A", 3}});
-    SetOptions(1, 0, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist");
     Run();
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n#EXTINF:3,A\r\na.mp3\r\n");
 }
@@ -267,7 +265,7 @@ TEST_F(CopyRun, ExistingPlaylistFileIsReplaced)
 TEST_F(CopyRun, EmptyPlaylistWritesTheHeaderAlone)
 {
     SetPlaylist({});
-    SetOptions(1, 1, 1, 0, 0);
+    State.Options = OptionsOn("SavePlaylist SaveM3U8 NumberFilenames");
     Run();
     EXPECT_FALSE(host->playing);
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u8"), "\xEF\xBB\xBF#EXTM3U\r\n");
@@ -278,7 +276,7 @@ TEST_F(CopyRun, EmptyPlaylistWritesTheHeaderAlone)
 TEST_F(CopyRun, WithoutPlaylistNothingStopsAndTheTargetStays)
 {
     SetPlaylist({{Source(L"a.mp3", "a"), L"A", 3}});
-    SetOptions(0, 1, 0, 0, 0);
+    State.Options = OptionsOn("SaveM3U8");
     Run();
     EXPECT_TRUE(host->playing);
     EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"a.mp3"});
@@ -298,7 +296,7 @@ TEST_F(CopyRun, EveryMissingEntryGetsOneBoxInPlaylistOrder)
                  {albumFolder, L"Folder", 3},
                  {Source(L"empty.mp3", ""), L"Empty", 4},
                  {L"http://stream.example.org/live", L"Stream", -1}});
-    SetOptions(1, 0, 1, 0, 0);
+    State.Options = OptionsOn("SavePlaylist NumberFilenames");
     Run();
     ASSERT_EQ(watcher.boxes.size(), 3u);
     ExpectRunBox(watcher.boxes[0], MissingText(missing));
@@ -315,7 +313,7 @@ TEST_F(CopyRun, EveryMissingEntryGetsOneBoxInPlaylistOrder)
 TEST_F(CopyRun, EveryEntryMissingCopiesNothing)
 {
     SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
-    SetOptions(1, 0, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist");
     Run();
     ASSERT_EQ(watcher.boxes.size(), 2u) << "no message of the shell's own";
     ExpectRunBox(watcher.boxes[0], MissingText(source + L"x.mp3"));
@@ -328,7 +326,7 @@ TEST_F(CopyRun, LongMissingPathIsCutInItsBox)
 {
     std::wstring missing = source + std::wstring(300, L'n');
     SetPlaylist({{missing, L"", 1}});
-    SetOptions(0, 0, 0, 0, 0);
+    State.Options = OptionsOn("");
     Run();
     ASSERT_EQ(watcher.boxes.size(), 1u);
     EXPECT_EQ(watcher.boxes[0].text, MissingText(missing).substr(0, 279));
@@ -343,7 +341,7 @@ TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
     // Longer than both measured paths together: it cannot fit what is left of the lists.
     std::wstring grown = source + std::wstring(400, L'g') + L".mp3";
     SetPlaylist({{first, L"A", 1}, {second, L"B", 2}});
-    SetOptions(1, 0, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist");
     int asked[2] = {0, 0};
     host->onMessage = [&](HostSimulator& sim, const SimMessage& message) {
         if (message.message != WM_USER || message.lParam != PlaylistFileCode)
@@ -368,7 +366,7 @@ TEST_F(CopyRun, CaptionIsTriedAgainForEveryBox)
 {
     host->unhandledStrings = {1};
     SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
-    SetOptions(0, 0, 0, 0, 0);
+    State.Options = OptionsOn("");
     watcher.handler = [this](HWND) {
         host->unhandledStrings.clear();
         return false;
@@ -392,7 +390,7 @@ TEST_F(CopyRun, UnwritableTargetGivesOneBoxAndCopiesNothing)
     };
     CreateFolders(target + L"playlist.m3u\\");
     SetPlaylist({{Source(L"a.mp3", "a"), L"A", 1}, {source + L"gone.mp3", L"", 2}});
-    SetOptions(1, 0, 1, 0, 0);
+    State.Options = OptionsOn("SavePlaylist NumberFilenames");
     for (const Case& c : cases) {
         watcher.boxes.clear();
         host->playing = true;
@@ -424,13 +422,13 @@ TEST_F(CopyRun, PlaylistNameMustFitThePathBuffer)
     std::wstring deep = DeepFolder(target, PathCapacity - 13);
     ASSERT_EQ(deep.size(), (size_t)PathCapacity - 13);
     SetPlaylist({});
-    SetOptions(1, 0, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist");
     Run(deep);
     ExpectGuardUntouched();
     EXPECT_TRUE(watcher.boxes.empty());
     EXPECT_EQ(ReadBytes(deep + L"playlist.m3u"), "#EXTM3U\r\n");
 
-    SetOptions(1, 1, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist SaveM3U8");
     Run(deep);
     ExpectGuardUntouched();
     ASSERT_EQ(watcher.boxes.size(), 1u);
@@ -454,8 +452,7 @@ TEST_F(CopyRun, SecondRunCopiesOnlyWhatIsNewOrChanged)
 {
     SetPlaylist({{Source(L"a.mp3", "aaaa"), L"A", 1}, {Source(L"b.mp3", "bbbb"), L"B", 2},
                  {Source(L"c.mp3", "cccc"), L"C", 3}});
-    SetOptions(1, 0, 1, 0, 0);
-    State.Options.SkipUnchanged = 1;
+    State.Options = OptionsOn("SavePlaylist NumberFilenames SkipUnchanged");
     Run();
     ASSERT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.mp3", L"3_c.mp3", L"playlist.m3u"}));
     MarkCopy(target + L"1_a.mp3");
@@ -484,8 +481,7 @@ TEST_F(CopyRun, InStepEachSourceIsCopiedOnceUnderANameOfItsOwn)
                  {source + L"A\\X.MP3", L"", 3},
                  {Source(L"C\\Playlist.M3U", "4"), L"", 4},
                  {Source(L"D\\X.mp3", "5"), L"", 5}});
-    SetOptions(1, 0, 0, 0, 0);
-    State.Options.SkipUnchanged = 1;
+    State.Options = OptionsOn("SavePlaylist SkipUnchanged");
     Run();
     EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Playlist (2).M3U", L"X (3).mp3", L"playlist.m3u",
                                                             L"x (2).mp3", L"x.mp3"}));
@@ -519,8 +515,7 @@ TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
                         "\r\nFolder\r\nmissing.mp3\r\n*.mp3\r\nNUL.mp3\r\nsub\\deep\\..\\deep\\left.mp3";
     WriteBytes(target + L"playlist.m3u8", "\xEF\xBB\xBF" + lines);
     SetPlaylist({{kept, L"A", 1}, {target + L"mine.mp3", L"Mine", 2}});
-    SetOptions(1, 1, 1, 0, 0);
-    State.Options.RemoveDropped = 1;
+    State.Options = OptionsOn("SavePlaylist SaveM3U8 NumberFilenames RemoveDropped");
     // The shell's question before it replaces 1_a.mp3 paints its text; ours is a control.
     watcher.handler = [answer](HWND dialog) {
         PressButton(dialog, ReadBox(dialog).text.empty() ? IDYES : answer);
@@ -561,8 +556,7 @@ TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
         "keep.mp3\\\n.\\\nC:keep.mp3\n\\\\server\\share\\keep.mp3\nk?ep.mp3\nkeep.mp3.\nkeep.mp3 \n",
     };
     SetPlaylist({{Source(L"a.mp3", "a"), L"A", 1}});
-    SetOptions(1, 0, 0, 0, 0);
-    State.Options.RemoveDropped = 1;
+    State.Options = OptionsOn("SavePlaylist RemoveDropped");
     for (const std::string& bytes : previous) {
         DeleteFileW((target + L"playlist.m3u").c_str());
         if (!bytes.empty())
@@ -579,13 +573,14 @@ TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
 TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
 {
     SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1}});
-    SetOptions(0, 0, 0, 0, 0);
+    State.Options = OptionsOn("");
     HWND owner = host->window;
     watcher.handler = [](HWND dialog) {
         PressButton(dialog, IDNO);
         return true;
     };
-    EXPECT_TRUE(ConfirmTargetSpace(owner, (target + L"x").c_str(), (int)target.size()));
+    std::wstring confirmed = target + L"x";
+    EXPECT_TRUE(ConfirmTargetSpace(owner, {&confirmed[0], (int)target.size()}));
     EXPECT_TRUE(watcher.boxes.empty()) << "plenty of room";
 
     std::string why;
@@ -594,7 +589,8 @@ TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
         GTEST_SKIP() << "no small drive to fill: " << why;
     // Tests of both widths share the drive: each asks in a folder of its own.
     std::wstring small = FolderOn(drive);
-    EXPECT_FALSE(ConfirmTargetSpace(owner, (small + L"x").c_str(), (int)small.size()));
+    confirmed = small + L"x";
+    EXPECT_FALSE(ConfirmTargetSpace(owner, {&confirmed[0], (int)small.size()}));
     ASSERT_EQ(watcher.boxes.size(), 1u);
     EXPECT_EQ(watcher.boxes[0].text.substr(0, 16), L"The copies need ");
     EXPECT_NE(watcher.boxes[0].text.find(L"2.0 MiB, but only "), std::wstring::npos) << Utf8(watcher.boxes[0].text);
@@ -610,9 +606,9 @@ TEST_F(CopyRun, BoxesSpeakTheLanguagePack)
     ASSERT_NE(InstallLanguagePack(), nullptr);
     std::wstring missing = source + L"gone.mp3";
     SetPlaylist({{missing, L"", 1}});
-    SetOptions(0, 0, 0, 0, 0);
+    State.Options = OptionsOn("");
     Run();
-    SetOptions(1, 0, 0, 0, 0);
+    State.Options = OptionsOn("SavePlaylist");
     Run(folder + L"nowhere\\");
     ASSERT_EQ(watcher.boxes.size(), 2u);
     ExpectRunBox(watcher.boxes[0], L"Datei fehlt: <" + missing + L">, weiter.", L"Kopierer v1.11");

@@ -68,9 +68,14 @@ TEST_F(PlaylistFile, LongTextIsConvertedInPiecesThatKeepPairsTogether)
 
 TEST_F(PlaylistFile, HeaderCarriesAMarkOnlyInUtf8)
 {
-    EXPECT_EQ(Written(WritePlaylistHeader), "#EXTM3U\r\n");
-    State.Options.SaveM3U8 = 1;
-    EXPECT_EQ(Written(WritePlaylistHeader), "\xEF\xBB\xBF#EXTM3U\r\n");
+    std::wstring path = folder + L"playlist.m3u";
+    for (int m3u8 = 0; m3u8 <= 1; ++m3u8) {
+        State.Options.SaveM3U8 = m3u8;
+        HANDLE file = CreatePlaylistWithHeader(path.c_str());
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+        EXPECT_EQ(ReadBytes(path), m3u8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n");
+    }
 }
 
 struct EntryCase {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
+#include "settings/option_table.h"
 #include "settings/settings_store.h"
 #include "support/plugin_fixture.h"
 #include "text/format_bounded.h"
@@ -24,17 +25,10 @@ protected:
     std::wstring settingsFile;
 };
 
-std::vector<int32_t> OptionValues()
-{
-    const CopyOptions& o = State.Options;
-    return {o.SavePlaylist, o.SaveM3U8, o.NumberFilenames, o.UsePlaylistTitle,
-            o.IncludeDirectory, o.SkipUnchanged, o.RemoveDropped};
-}
-
 TEST_F(SettingsStoreTest, WithoutAFileTheInitialValuesStay)
 {
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(OptionsText(State.Options), "NumberFilenames");
     EXPECT_FALSE(FileExists(settingsFile));
 }
 
@@ -45,12 +39,12 @@ TEST_F(SettingsStoreTest, LoadTakesOnlyTheKeysOfItsOwnSection)
                              "RemoveDropped=1\r\n");
     State.Options.IncludeDirectory = 1;  // left by an earlier dialog
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 0, 5, 1, 0, 1}));
+    EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 UsePlaylistTitle=5 IncludeDirectory RemoveDropped");
 }
 
 TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
 {
-    State.Options = {1, 0, 0, 1, 1, 0, 1};
+    State.Options = OptionsOn("SavePlaylist UsePlaylistTitle IncludeDirectory RemoveDropped");
     SaveOptions();
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=1\r\n"
@@ -58,36 +52,36 @@ TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
                                        "RemoveDropped=1\r\n");
     State.Options = CopyOptions();
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 0, 0, 1, 1, 0, 1}));
+    EXPECT_EQ(OptionsText(State.Options), "SavePlaylist UsePlaylistTitle IncludeDirectory RemoveDropped");
 }
 
 TEST_F(SettingsStoreTest, WithoutTheSyncBoxesTheirOptionsAreOffAndTheirKeysStay)
 {
     WriteBytes(settingsFile, "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nSaveM3U8=1\r\n");
-    State.SyncBoxesShown = 0;
+    State.MissingOptionGroups = 1u << SyncGroup;
     State.Options.SkipUnchanged = 1;  // left by an earlier dialog
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 NumberFilenames");
     SaveOptions();
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
                                        "SaveM3U8=1\r\nSavePlaylist=0\r\nNumberFilenames=1\r\n"
                                        "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
-    State.SyncBoxesShown = 1;
+    State.MissingOptionGroups = 0;
     LoadOptions();
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{0, 1, 1, 0, 0, 1, 1}));
+    EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 NumberFilenames SkipUnchanged RemoveDropped");
 }
 
 TEST_F(SettingsStoreTest, EraseRemovesThatSectionAndNothingElse)
 {
     WriteBytes(settingsFile, "[Before]\r\nSavePlaylist=4\r\n[Corvelle]\r\nSavePlaylist=1\r\n"
                              "NumberFilenames=0\r\n[After]\r\nNumberFilenames=3\r\n");
-    State.Options = {1, 1, 0, 1, 1, 1, 0};
+    State.Options = OptionsOn("SavePlaylist SaveM3U8 UsePlaylistTitle IncludeDirectory SkipUnchanged");
     EraseSavedOptions();
     EXPECT_EQ(Stored(L"Corvelle", L"SavePlaylist"), -7);
     EXPECT_EQ(Stored(L"Corvelle", L"NumberFilenames"), -7);
     EXPECT_EQ(Stored(L"Before", L"SavePlaylist"), 4);
     EXPECT_EQ(Stored(L"After", L"NumberFilenames"), 3);
-    EXPECT_EQ(OptionValues(), (std::vector<int32_t>{1, 1, 0, 1, 1, 1, 0}));
+    EXPECT_EQ(OptionsText(State.Options), "SavePlaylist SaveM3U8 UsePlaylistTitle IncludeDirectory SkipUnchanged");
 }
 
 // Counts the profile writes of the program (the module's code included) by replacing the

@@ -41,12 +41,6 @@ FormatResult FormatBoundedList(wchar_t* destination, uint32_t capacity, const wc
     return FormatInto(destination, capacity, format, arguments);
 }
 
-FormatResult FormatBoundedNarrowList(char* destination, uint32_t capacity, const char* format,
-                                     va_list arguments)
-{
-    return FormatInto(destination, capacity, format, arguments);
-}
-
 FormatResult FormatBounded(wchar_t* destination, uint32_t capacity, const wchar_t* format, ...)
 {
     va_list arguments;
@@ -60,7 +54,7 @@ FormatResult FormatBoundedNarrow(char* destination, uint32_t capacity, const cha
 {
     va_list arguments;
     va_start(arguments, format);
-    FormatResult result = FormatBoundedNarrowList(destination, capacity, format, arguments);
+    FormatResult result = FormatInto(destination, capacity, format, arguments);
     va_end(arguments);
     return result;
 }

@@ -16,5 +16,3 @@ FormatResult FormatBounded(wchar_t* destination, uint32_t capacity, const wchar_
 FormatResult FormatBoundedList(wchar_t* destination, uint32_t capacity, const wchar_t* format,
                                va_list arguments);
 FormatResult FormatBoundedNarrow(char* destination, uint32_t capacity, const char* format, ...);
-FormatResult FormatBoundedNarrowList(char* destination, uint32_t capacity, const char* format,
-                                     va_list arguments);

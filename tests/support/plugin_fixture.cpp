@@ -1,6 +1,8 @@
 #include "support/plugin_fixture.h"
 #include <stdio.h>
 #include <string.h>
+#include <sstream>
+#include "settings/option_table.h"
 
 static std::wstring FreshFolder()
 {
@@ -18,8 +20,7 @@ void PluginFixture::SetUp()
 {
     State = PluginState();
     host = StartHostSimulator();
-    Record.hostWindow = host->window;
-    Record.moduleInstance = GetModuleHandleW(nullptr);
+    State.HostWindow = host->window;
     folder = FreshFolder();
 }
 
@@ -29,8 +30,6 @@ void PluginFixture::TearDown()
     for (const std::wstring& other : foldersElsewhere)
         RemoveFolder(other);
     StopHostSimulator(host);
-    Record.hostWindow = nullptr;
-    Record.moduleInstance = nullptr;
     State = PluginState();
 }
 
@@ -143,4 +142,47 @@ std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
         if (lines[i].compare(0, 8, L"#EXTINF:") == 0)
             paths.push_back(lines[++i]);
     return paths;
+}
+
+static std::string Narrow(const wchar_t* key)
+{
+    std::string text;
+    for (; *key; ++key)
+        text += (char)*key;
+    return text;
+}
+
+CopyOptions OptionsOn(const std::string& keys)
+{
+    CopyOptions options = {};
+    for (size_t i = 0; i < OptionCount; ++i)
+        options.*OptionTable[i].member = 0;
+    std::istringstream words(keys);
+    for (std::string word; words >> word;) {
+        size_t equals = word.find('=');
+        std::string key = word.substr(0, equals);
+        int32_t value = equals == std::string::npos ? 1 : atoi(word.c_str() + equals + 1);
+        size_t row = 0;
+        while (row < OptionCount && Narrow(OptionTable[row].key) != key)
+            ++row;
+        if (row == OptionCount)
+            ADD_FAILURE() << "no option is called " << key;
+        else
+            options.*OptionTable[row].member = value;
+    }
+    return options;
+}
+
+std::string OptionsText(const CopyOptions& options)
+{
+    std::string text;
+    for (size_t i = 0; i < OptionCount; ++i) {
+        int32_t value = options.*OptionTable[i].member;
+        if (!value)
+            continue;
+        text += (text.empty() ? "" : " ") + Narrow(OptionTable[i].key);
+        if (value != 1)
+            text += "=" + std::to_string(value);
+    }
+    return text;
 }

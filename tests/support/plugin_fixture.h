@@ -34,6 +34,12 @@ protected:
     std::vector<std::wstring> foldersElsewhere;
 };
 
+// Options with exactly the ones named on, by their settings keys; a key may carry a value:
+// "SavePlaylist NumberFilenames UsePlaylistTitle=5".
+CopyOptions OptionsOn(const std::string& keys);
+// The options that are on, in the option table's order, as OptionsOn takes them.
+std::string OptionsText(const CopyOptions& options);
+
 // The tests' language pack, loaded once from beside the test program.
 HINSTANCE LanguagePack();
 

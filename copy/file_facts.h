@@ -1,0 +1,44 @@
+// What a run, and the copy dialog, learn of paths and files: how a path splits, a file's size
+// and write time, whether a copy is unchanged, a folder's free space, file names compared as
+// Windows compares them, and the runs of NUL-terminated paths the shell copy takes.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// Returns the path's length; the file-name part starts after the last backslash (the whole
+// path without one) and the extension at the last dot of the file-name part (at the path's
+// end when there is none). Either out-parameter may be null.
+size_t SplitPath(const wchar_t* path, const wchar_t** fileName, const wchar_t** extension);
+
+// What a copy run weighs of a file: its full size and its last write time.
+struct FileFacts {
+    uint64_t size;
+    uint64_t writeTime;  // in 100-nanosecond steps, as the file system keeps it
+};
+// Looks the path up in its folder: false, and zero facts, for a path that finds no file (a
+// folder, or a file name with wildcard characters, finds none).
+bool QueryFileFacts(const wchar_t* path, FileFacts* facts);
+// A source is present when the lookup finds it; `size` receives its full size (0 when not).
+bool QueryFileSize(const wchar_t* path, uint64_t* size);
+// A copy that is there already as a file of its source's size, written no earlier than its
+// source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
+// counts as changed.
+bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy);
+
+// The bytes the caller may still write in `folder`. False when they cannot be had, also for
+// a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says
+// nothing.
+bool QueryFreeSpace(const wchar_t* folder, uint64_t* available);
+
+// A character in upper case, as the file system compares names.
+wchar_t FoldCase(wchar_t ch);
+// Compares two texts as file names, ignoring case.
+bool SameFileName(const wchar_t* a, const wchar_t* b);
+
+// The path after `path` in a run of NUL-terminated paths; the run ends at an empty one.
+inline const wchar_t* NextPath(const wchar_t* path)
+{
+    while (*path)
+        ++path;
+    return path + 1;
+}

@@ -1,0 +1,29 @@
+// Every copy option in one table: its settings key, its control in the copy dialog's child
+// area and its member of CopyOptions. The settings store, the copy dialog and the simulated
+// player's Save As window all walk it, so an option is added in one row.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+#include "state/plugin_state.h"
+
+// Options added after language packs were made come in groups whose controls a pack's older
+// template may lack. A group the dialog did not show is off for that use, and its keys are
+// neither read nor written (State.MissingOptionGroups).
+enum OptionGroup : uint32_t {
+    EveryTemplate = 0,  // every template has these controls
+    SyncGroup = 1,      // keeping a folder in step
+};
+
+struct OptionRow {
+    const wchar_t* key;  // in the settings file
+    int control;         // its check box
+    int32_t CopyOptions::*member;
+    OptionGroup group;
+};
+
+// In the order of every load, save and dialog transfer.
+extern const OptionRow OptionTable[];
+extern const size_t OptionCount;
+
+// Whether the dialog, as last opened, showed the row's option.
+bool IsOptionShown(const OptionRow& row);

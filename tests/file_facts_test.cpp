@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <string>
+#include "copy/file_facts.h"
+#include "support/plugin_fixture.h"
+
+namespace {
+
+class FileFactsTest : public PluginFixture {};
+
+TEST(FileNames, CompareAsTheFileSystemDoes)
+{
+    struct Case {
+        const wchar_t *a, *b;
+        bool same;
+    } cases[] = {
+        {L"E:\\Stick\\a.mp3", L"e:\\STICK\\A.MP3", true},
+        {L"\x00e9t\x00e9.mp3", L"\x00c9T\x00c9.MP3", true},
+        {L"\x03b1\x03b2.mp3", L"\x0391\x0392.mp3", true},
+        {L"a.mp3", L"a.mp3 ", false},
+        {L"a.mp3", L"a.mp", false},
+        {L"", L"", true},
+        {L"a_b", L"a-b", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameFileName(c.a, c.b), c.same) << testing::PrintToString(std::wstring(c.a));
+        EXPECT_EQ(SameFileName(c.b, c.a), c.same) << testing::PrintToString(std::wstring(c.b));
+    }
+}
+
+TEST(SplitPath, FindsNameAndExtension)
+{
+    struct {
+        const wchar_t* path;
+        size_t nameAt, extensionAt, length;
+    } cases[] = {
+        {L"D:\\Music\\track.mp3", 9, 14, 18},
+        {L"D:\\My.Music\\track", 12, 17, 17},
+        {L"song.tar.gz", 0, 8, 11},
+        {L"stream", 0, 6, 6},
+        {L"D:\\dir\\", 7, 7, 7},
+        {L"", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const wchar_t *name, *extension;
+        EXPECT_EQ(SplitPath(c.path, &name, &extension), c.length);
+        EXPECT_EQ((size_t)(name - c.path), c.nameAt) << Utf8(c.path);
+        EXPECT_EQ((size_t)(extension - c.path), c.extensionAt) << Utf8(c.path);
+    }
+}
+
+
+TEST_F(FileFactsTest, PresenceAndSizeOfSources)
+{
+    WriteBytes(folder + L"empty.mp3", "");
+    WriteBytes(folder + L"five.mp3", std::string(5000, 'x'));
+    CreateFolders(folder + L"Album");
+    struct {
+        std::wstring path;
+        bool present;
+        uint64_t size;
+    } cases[] = {
+        {folder + L"five.mp3", true, 5000},
+        {folder + L"empty.mp3", true, 0},
+        {folder + L"Album", false, 0},
+        {folder + L"nothing.mp3", false, 0},
+        {folder + L"*.mp3", false, 0},
+        {folder + L"f?ve.mp3", false, 0},
+        {folder + L"five<mp3", false, 0},
+        {L"http://radio.example/live", false, 0},
+        {L"", false, 0},
+    };
+    for (const auto& c : cases) {
+        uint64_t size = 123;
+        EXPECT_EQ(QueryFileSize(c.path.c_str(), &size), c.present) << Utf8(c.path);
+        EXPECT_EQ(size, c.size) << Utf8(c.path);
+    }
+}
+
+TEST_F(FileFactsTest, FilesOfWholeGibibytesArePresentWithTheirFullSize)
+{
+    for (uint64_t size : {4ull << 30, (4ull << 30) + (2ull << 20)}) {
+        std::wstring path = folder + L"big.bin";
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = (LONGLONG)size;
+        ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+        uint64_t found = 0;
+        EXPECT_TRUE(QueryFileSize(path.c_str(), &found));
+        EXPECT_EQ(found, size);
+        DeleteFileW(path.c_str());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "text/message_box.h"
+#include <stdarg.h>
+#include "resources/resource_ids.h"
+#include "state/plugin_state.h"
+#include "text/format_bounded.h"
+#include "text/localised_text.h"
+
+// Strings from this number on came after the first language packs were made.
+static const uint32_t FirstAddedString = SpaceShortString;
+
+// `ownText` receives the module's own text where the string needs it.
+static const wchar_t* FetchBoxText(uint32_t number, wchar_t* ownText, int capacity)
+{
+    if (number < FirstAddedString)
+        return FetchText(number);
+    return FetchTextOrOwn(number, ownText, capacity);
+}
+
+static int ShowCaptioned(HWND owner, const wchar_t* text, UINT style)
+{
+    return MessageBoxW(owner, text, State.SharedCaption, style);
+}
+
+int ShowBox(HWND owner, UINT style, uint32_t number)
+{
+    wchar_t ownText[BoxTextCapacity] = {};
+    EnsureCaption();
+    return ShowCaptioned(owner, FetchBoxText(number, ownText, BoxTextCapacity), style);
+}
+
+int ShowFormattedBox(HWND owner, UINT style, uint32_t number, uint32_t capacity, ...)
+{
+    wchar_t format[BoxTextCapacity] = {}, text[MostBoxTextCapacity] = {};
+    EnsureCaption();
+    const wchar_t* fetched = FetchBoxText(number, format, BoxTextCapacity);
+    va_list arguments;
+    va_start(arguments, capacity);
+    FormatBoundedList(text, capacity < MostBoxTextCapacity ? capacity : MostBoxTextCapacity,
+                      fetched, arguments);
+    va_end(arguments);
+    return ShowCaptioned(owner, text, style);
+}
