@@ -34,6 +34,20 @@ static int UnitsOfCharacter(const wchar_t* text, size_t left)
     return left >= 2 && IS_HIGH_SURROGATE(text[0]) && IS_LOW_SURROGATE(text[1]) ? 2 : 1;
 }
 
+// What each ASCII character becomes in a name, looked up rather than worked out: names are
+// made for every entry of playlists of many thousands.
+struct AsciiNames {
+    wchar_t of[0x80];
+};
+static constexpr AsciiNames MakeAsciiNames()
+{
+    AsciiNames names = {};
+    for (wchar_t ch = 0; ch < 0x80; ++ch)
+        names.of[ch] = IsControlCharacter(LookAlike(ch)) ? L' ' : LookAlike(ch);
+    return names;
+}
+static constexpr AsciiNames AsciiInName = MakeAsciiNames();
+
 // Writes at most `room` units of `text` as a name may hold them: the look-alikes of the
 // characters a name may not hold, a space for each control character, and under
 // `ansiPlaylist` one "_" for each character (a surrogate pair is one) the code page cannot
@@ -44,6 +58,11 @@ static size_t SanitizeBaseName(const wchar_t* text, size_t length, const NamingR
 {
     size_t read = 0, written = 0;
     while (read < length && written < room) {
+        // ASCII, most of every name, is itself in every code page and never half a pair.
+        if (text[read] < 0x80) {
+            out[written++] = AsciiInName.of[text[read++]];
+            continue;
+        }
         int units = UnitsOfCharacter(text + read, length - read);
         if (rules.ansiPlaylist && !IsWrittenExactly(text + read, units)) {
             out[written++] = L'_';
@@ -142,7 +161,7 @@ struct NameEnd {
 struct NameLayout {
     const FileNameParts& parts;
     const NamingRules& rules;
-    NameEnd end;
+    const NameEnd& end;
     size_t baseRoom;
 };
 
@@ -170,10 +189,12 @@ static size_t ComposeFileName(const NameLayout& layout, wchar_t* out)
 
 static bool MakeNameEnd(const FileNameParts& parts, const NamingRules& rules, NameEnd* end)
 {
-    wchar_t suffix[MostSuffixLength + 1] = {};
-    if (parts.copyNumber >= 2)
+    end->length = 0;
+    if (parts.copyNumber >= 2) {
+        wchar_t suffix[MostSuffixLength + 1] = {};
         FormatBounded(suffix, MostSuffixLength + 1, L" (%u)", parts.copyNumber);
-    end->length = Put(end->text, 0, suffix, wcslen(suffix));
+        end->length = Put(end->text, 0, suffix, wcslen(suffix));
+    }
     size_t used;
     end->length += SanitizeBaseName(parts.extension, parts.extensionLength, rules,
                                     end->text + end->length, MostNameLength, &used);
@@ -184,9 +205,10 @@ static bool MakeNameEnd(const FileNameParts& parts, const NamingRules& rules, Na
 
 size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out)
 {
-    NameLayout layout = {parts, rules, {}, 0};
-    if (!MakeNameEnd(parts, rules, &layout.end) || parts.prefixLength + layout.end.length > most)
+    NameEnd end;
+    if (!MakeNameEnd(parts, rules, &end) || parts.prefixLength + end.length > most)
         return 0;
+    NameLayout layout = {parts, rules, end, 0};
     // The base is cut until the whole name fits, the mark of a device name included.
     for (layout.baseRoom = most - parts.prefixLength - layout.end.length;; --layout.baseRoom) {
         size_t length = ComposeFileName(layout, out);

@@ -6,27 +6,26 @@
 // FAT keeps write times in steps of two seconds.
 static const uint64_t WriteTimeTolerance = 2 * 10000000ull;
 
-// Walked with CharNextW, as the shell walks a path.
-static const wchar_t* FindLastChar(const wchar_t* text, wchar_t ch)
-{
-    const wchar_t* last = nullptr;
-    for (const wchar_t* at = text; *at; at = CharNextW(at))
-        if (*at == ch)
-            last = at;
-    return last;
-}
-
+// One walk finds the end, the last backslash and the last dot after it. Neither a backslash
+// nor a dot is ever part of a longer character, so the walk goes a unit at a time.
 size_t SplitPath(const wchar_t* path, const wchar_t** fileName, const wchar_t** extension)
 {
-    size_t length = wcslen(path);
-    const wchar_t* slash = FindLastChar(path, L'\\');
-    const wchar_t* name = slash ? slash + 1 : path;
-    const wchar_t* dot = FindLastChar(name, L'.');
+    const wchar_t* name = path;
+    const wchar_t* dot = nullptr;
+    const wchar_t* at = path;
+    for (; *at; ++at) {
+        if (*at == L'\\') {
+            name = at + 1;
+            dot = nullptr;
+        } else if (*at == L'.') {
+            dot = at;
+        }
+    }
     if (fileName)
         *fileName = name;
     if (extension)
-        *extension = dot ? dot : path + length;
-    return length;
+        *extension = dot ? dot : at;
+    return (size_t)(at - path);
 }
 
 static bool HasWildcard(const wchar_t* text)

@@ -5,7 +5,7 @@
 
 // What a name gets for a character it may not hold: " * / : < > ? \ | become ' + - - « » ¿ _ !.
 // Every other character is its own look-alike.
-inline wchar_t LookAlike(wchar_t ch)
+constexpr wchar_t LookAlike(wchar_t ch)
 {
     switch (ch) {
     case L'"': return L'\'';
@@ -21,13 +21,13 @@ inline wchar_t LookAlike(wchar_t ch)
     }
 }
 
-inline bool IsControlCharacter(wchar_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
+constexpr bool IsControlCharacter(wchar_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
 
 // A character no name may hold, the separators included.
-inline bool IsForbiddenInName(wchar_t ch) { return LookAlike(ch) != ch || IsControlCharacter(ch); }
+constexpr bool IsForbiddenInName(wchar_t ch) { return LookAlike(ch) != ch || IsControlCharacter(ch); }
 
 // The forbidden characters a file lookup reads as a pattern.
-inline bool IsWildcard(wchar_t ch)
+constexpr bool IsWildcard(wchar_t ch)
 {
     return ch == L'*' || ch == L'?' || ch == L'<' || ch == L'>' || ch == L'"';
 }
