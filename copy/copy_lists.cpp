@@ -247,11 +247,11 @@ static bool IsPresent(const wchar_t* path)
 }
 
 // Appends every present entry and lists it in the playlist file. An entry the lists refuse
-// (its path vanished or grew since measuring) is left out the same, under the path the host
-// gives now: the append asked again, and the host's text that the first answer pointed at
+// (its path vanished or grew since measuring, or no name fits) is left out the same, under the
+// path the host gives now: the append asked again, and the host's text that the first answer pointed at
 // may have changed with it.
 static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, CopyTarget target,
-                          HANDLE playlist, LeftOutEntry leftOut)
+                          HANDLE playlist, SkippedEntries* skipped)
 {
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = PlaylistFile(i);
@@ -262,8 +262,8 @@ static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, CopyTarg
                 path = PlaylistFile(i);
         }
         if (!relative) {
-            if (leftOut)
-                leftOut(path);
+            if (skipped)
+                NoteSkippedEntry(skipped, path);
             continue;
         }
         if (playlist != INVALID_HANDLE_VALUE)
@@ -281,7 +281,7 @@ static size_t IndexEntries()
     return wanted ? (size_t)(State.PlaylistCount > 0 ? State.PlaylistCount : 0) + 1 : 0;
 }
 
-bool BuildCopyLists(CopyTarget target, HANDLE playlist, LeftOutEntry leftOut, CopyLists* lists)
+bool BuildCopyLists(CopyTarget target, HANDLE playlist, SkippedEntries* skipped, CopyLists* lists)
 {
     NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
     *lists = AllocateCopyLists(MeasureCopyLists(target.path, prefix), IndexEntries());
@@ -289,7 +289,7 @@ bool BuildCopyLists(CopyTarget target, HANDLE playlist, LeftOutEntry leftOut, Co
         return false;
     lists->keepsInStep = State.Options.SkipUnchanged != 0;
     lists->reservedName = State.Options.SavePlaylist ? target.path : nullptr;
-    FillCopyLists(lists, prefix, target, playlist, leftOut);
+    FillCopyLists(lists, prefix, target, playlist, skipped);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "copy/copy_index.h"
 #include "copy/copy_name.h"
 #include "copy/copy_target.h"
+#include "copy/skipped_entries.h"
 
 struct CopyListSizes {
     size_t sourceChars;       // S
@@ -47,14 +48,11 @@ void FreeCopyLists(CopyLists* lists);
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                CopyTarget target);
 
-// Called for each entry the lists leave out, with its path as the host gives it now.
-typedef void (*LeftOutEntry)(const wchar_t* path);
-
 // Measures, allocates and fills the lists for `target` as it is now: with the playlist file's
 // name in it when one is wanted, which no copy of a folder kept in step may take. Lists every
-// present entry in `playlist` (when it is a file) and hands every other to `leftOut` (when
+// present entry in `playlist` (when it is a file) and notes every other in `skipped` (when
 // given). False, with nothing allocated, when there is no memory.
-bool BuildCopyLists(CopyTarget target, HANDLE playlist, LeftOutEntry leftOut, CopyLists* lists);
+bool BuildCopyLists(CopyTarget target, HANDLE playlist, SkippedEntries* skipped, CopyLists* lists);
 
 // Takes the copies marked unchanged out of both lists, which stay parallel; the index is of
 // no use afterwards. Returns how many copies were kept.

@@ -10,14 +10,6 @@
 
 // Every box of the run: OK only, no icon, owned by the host window.
 static const UINT RunBoxStyle = MB_OK;
-// A longer text of a missing file is cut.
-static const uint32_t MissingMessageCapacity = 280;
-
-static void ReportMissing(const wchar_t* path)
-{
-    ShowFormattedBox(State.HostWindow, RunBoxStyle, MissingFileString, MissingMessageCapacity,
-                     path ? path : L"");
-}
 
 static void ClosePlaylistFile(HANDLE file)
 {
@@ -61,8 +53,10 @@ bool PrepareCopy(CopyTarget target, CopyLists* lists)
         }
     }
     // Without memory there is nothing to copy; the playlist file keeps its header.
-    bool built = BuildCopyLists(target, playlist, ReportMissing, lists);
+    SkippedEntries skipped = {};
+    bool built = BuildCopyLists(target, playlist, &skipped, lists);
     ClosePlaylistFile(playlist);
+    ReportSkippedEntries(skipped, State.PlaylistCount);
     if (built) {
         RemoveLeftovers(previous, *lists, target);
         LeaveOutUnchangedCopies(lists);

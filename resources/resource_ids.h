@@ -32,4 +32,6 @@
 #define AllUnchangedString 12
 #define RemoveLeftoversString 13
 #define FailedCopiesString 14
+#define SkippedFilesString 15
+#define MoreSkippedString 16
 #define LanguageGuidString 65535

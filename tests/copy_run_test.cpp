@@ -286,7 +286,57 @@ TEST_F(CopyRun, WithoutPlaylistNothingStopsAndTheTargetStays)
 
 // --- Missing entries ---------------------------------------------------------------------
 
-TEST_F(CopyRun, EveryMissingEntryGetsOneBoxInPlaylistOrder)
+// --- Entries left out ---------------------------------------------------------------------
+
+std::wstring SkippedText(size_t skipped, size_t entries, const std::vector<std::wstring>& lines)
+{
+    std::wstring text = std::to_wstring(skipped) + L" of " + std::to_wstring(entries) +
+                        L" files could not be found and are skipped:\n\n";
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += (i ? L"\n" : L"") + lines[i];
+    return text;
+}
+
+// One present entry and `missing` entries whose files are not there: however many are left
+// out, one box tells them, before anything is copied.
+TEST_F(CopyRun, EntriesLeftOutAreToldInOneBox)
+{
+    struct Case {
+        int missing;
+        size_t boxes;
+        int listed;           // paths the box lists
+        const wchar_t* more;  // its last line, after them
+    } cases[] = {
+        {0, 0, 0, nullptr},  {1, 1, 1, nullptr},  {2, 1, 2, nullptr},
+        {10, 1, 10, nullptr}, {11, 1, 10, L"...and 1 more."}, {2000, 1, 10, L"...and 1990 more."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.missing);
+        std::vector<SimEntry> entries = {{Source(L"here.mp3", "here"), L"Here", 1}};
+        std::vector<std::wstring> lines;
+        for (int i = 0; i < c.missing; ++i) {
+            entries.push_back({source + L"gone\\" + std::to_wstring(i) + L".mp3", L"", 1});
+            if (i < c.listed)
+                lines.push_back(entries.back().path);
+        }
+        if (c.more)
+            lines.push_back(c.more);
+        SetPlaylist(entries);
+        State.Options = OptionsOn("");
+        watcher.boxes.clear();
+        RemoveFolder(target);  // no question about replacing the copy of the row before
+        CreateFolders(target);
+        Run();
+        EXPECT_EQ(ReadBytes(target + L"here.mp3"), "here");
+        ASSERT_EQ(watcher.boxes.size(), c.boxes);
+        if (c.missing == 1)
+            ExpectRunBox(watcher.boxes[0], MissingText(lines[0]));
+        else if (c.missing > 1)
+            ExpectRunBox(watcher.boxes[0], SkippedText((size_t)c.missing, entries.size(), lines));
+    }
+}
+
+TEST_F(CopyRun, MissingEntriesAreListedInPlaylistOrderAndTheRestIsCopied)
 {
     std::wstring missing = source + L"gone.mp3";
     std::wstring albumFolder = source + L"Album";
@@ -298,10 +348,9 @@ TEST_F(CopyRun, EveryMissingEntryGetsOneBoxInPlaylistOrder)
                  {L"http://stream.example.org/live", L"Stream", -1}});
     State.Options = OptionsOn("SavePlaylist NumberFilenames");
     Run();
-    ASSERT_EQ(watcher.boxes.size(), 3u);
-    ExpectRunBox(watcher.boxes[0], MissingText(missing));
-    ExpectRunBox(watcher.boxes[1], MissingText(albumFolder));
-    ExpectRunBox(watcher.boxes[2], MissingText(L"http://stream.example.org/live"));
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    ExpectRunBox(watcher.boxes[0],
+                 SkippedText(3, 5, {missing, albumFolder, L"http://stream.example.org/live"}));
     EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"4_empty.mp3", L"playlist.m3u"}));
     EXPECT_EQ(ReadBytes(target + L"4_empty.mp3"), "");
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
@@ -315,24 +364,35 @@ TEST_F(CopyRun, EveryEntryMissingCopiesNothing)
     SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
     State.Options = OptionsOn("SavePlaylist");
     Run();
-    ASSERT_EQ(watcher.boxes.size(), 2u) << "no message of the shell's own";
-    ExpectRunBox(watcher.boxes[0], MissingText(source + L"x.mp3"));
-    ExpectRunBox(watcher.boxes[1], MissingText(source + L"y.mp3"));
+    ASSERT_EQ(watcher.boxes.size(), 1u) << "no message of the shell's own";
+    ExpectRunBox(watcher.boxes[0], SkippedText(2, 2, {source + L"x.mp3", source + L"y.mp3"}));
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n");
     EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"});
 }
 
-TEST_F(CopyRun, LongMissingPathIsCutInItsBox)
+// Alone, a long path is cut with its message; listed with others, it keeps its start and its
+// end around "...", never half a surrogate pair, so that the box fits the screen.
+TEST_F(CopyRun, LongMissingPathsAreCut)
 {
-    std::wstring missing = source + std::wstring(300, L'n');
-    SetPlaylist({{missing, L"", 1}});
+    std::wstring alone = source + std::wstring(300, L'n');
+    ASSERT_LT(source.size(), 57u);
+    std::wstring paired = source + std::wstring(57 - source.size(), L'p') + L"\xD83C\xDFB5" +
+                          std::wstring(100, L'q') + L"end.mp3";
+    std::wstring plain = source + std::wstring(130 - source.size(), L'r');
     State.Options = OptionsOn("");
+    SetPlaylist({{alone, L"", 1}});
     Run();
-    ASSERT_EQ(watcher.boxes.size(), 1u);
-    EXPECT_EQ(watcher.boxes[0].text, MissingText(missing).substr(0, 279));
+    SetPlaylist({{paired, L"", 1}, {plain, L"", 2}});
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[0].text, MissingText(alone).substr(0, 279));
+    std::wstring pairedLine = paired.substr(0, 57) + L"..." + paired.substr(paired.size() - 59);
+    std::wstring plainLine = plain.substr(0, 58) + L"..." + plain.substr(plain.size() - 59);
+    EXPECT_EQ(plainLine.size(), 120u);
+    ExpectRunBox(watcher.boxes[1], SkippedText(2, 2, {pairedLine, plainLine}));
 }
 
-// The host's answer changes between the lookup and the append: the entry is reported like
+// The host's answer changes between the lookup and the append: the entry is left out like
 // a missing one under the path the host gives now, and gets no copy and no lines.
 TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
 {
@@ -355,9 +415,9 @@ TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
         }
     };
     Run();
-    ASSERT_EQ(watcher.boxes.size(), 2u);
-    ExpectRunBox(watcher.boxes[0], MissingText(L""));
-    ExpectRunBox(watcher.boxes[1], MissingText(grown).substr(0, 279));
+    ASSERT_EQ(watcher.boxes.size(), 1u);
+    std::wstring grownLine = grown.substr(0, 58) + L"..." + grown.substr(grown.size() - 59);
+    ExpectRunBox(watcher.boxes[0], SkippedText(2, 2, {L"", grownLine}));
     EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"});
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n");
 }
@@ -365,16 +425,17 @@ TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
 TEST_F(CopyRun, CaptionIsTriedAgainForEveryBox)
 {
     host->unhandledStrings = {1};
-    SetPlaylist({{source + L"x.mp3", L"X", 1}, {source + L"y.mp3", L"Y", 2}});
+    SetPlaylist({{source + L"x.mp3", L"X", 1}});
     State.Options = OptionsOn("");
     watcher.handler = [this](HWND) {
         host->unhandledStrings.clear();
         return false;
     };
     Run();
+    Run();
     ASSERT_EQ(watcher.boxes.size(), 2u);
     ExpectRunBox(watcher.boxes[0], MissingText(source + L"x.mp3"), L"");
-    ExpectRunBox(watcher.boxes[1], MissingText(source + L"y.mp3"));
+    ExpectRunBox(watcher.boxes[1], MissingText(source + L"x.mp3"));
 }
 
 // --- Playlist file that cannot be made ------------------------------------------------------
@@ -472,6 +533,15 @@ TEST_F(CopyRun, SecondRunCopiesOnlyWhatIsNewOrChanged)
     Run();
     ASSERT_EQ(watcher.boxes.size(), 1u);
     ExpectRunBox(watcher.boxes[0], L"All 4 files are already there and unchanged.");
+
+    // An entry left out is told first.
+    host->playlist.push_back({source + L"gone.mp3", L"Gone", 5});
+    State.PlaylistCount = 5;
+    watcher.boxes.clear();
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    ExpectRunBox(watcher.boxes[0], MissingText(source + L"gone.mp3"));
+    ExpectRunBox(watcher.boxes[1], L"All 4 files are already there and unchanged.");
 }
 
 TEST_F(CopyRun, InStepEachSourceIsCopiedOnceUnderANameOfItsOwn)
@@ -572,7 +642,9 @@ TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
 
 TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
 {
-    SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1}});
+    // The question says nothing of entries left out: the run tells them.
+    SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1},
+                 {source + L"gone.mp3", L"Gone", 2}});
     State.Options = OptionsOn("");
     HWND owner = host->window;
     watcher.handler = [](HWND dialog) {
@@ -610,9 +682,17 @@ TEST_F(CopyRun, BoxesSpeakTheLanguagePack)
     Run();
     State.Options = OptionsOn("SavePlaylist");
     Run(folder + L"nowhere\\");
-    ASSERT_EQ(watcher.boxes.size(), 2u);
+    // A pack made before strings 15 and 16 gets the module's own text for them.
+    std::vector<SimEntry> many(12, SimEntry{missing, L"", 1});
+    SetPlaylist(many);
+    State.Options = OptionsOn("");
+    Run();
+    ASSERT_EQ(watcher.boxes.size(), 3u);
     ExpectRunBox(watcher.boxes[0], L"Datei fehlt: <" + missing + L">, weiter.", L"Kopierer v1.11");
     ExpectRunBox(watcher.boxes[1], L"Wiedergabeliste nicht erstellt.", L"Kopierer v1.11");
+    std::vector<std::wstring> lines(10, missing);
+    lines.push_back(L"...and 2 more.");
+    ExpectRunBox(watcher.boxes[2], SkippedText(12, 12, lines), L"Kopierer v1.11");
 }
 
 }  // namespace
