@@ -3,6 +3,7 @@
 #include <string.h>
 #include <wchar.h>
 #include "copy/file_facts.h"
+#include "copy/name_template.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
 #include "state/plugin_state.h"
@@ -34,10 +35,39 @@ static FolderPart FindParentFolderPart(const wchar_t* path, const wchar_t* fileN
     return {start, (size_t)(fileName - start)};
 }
 
-CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& prefix)
+// What an entry's destination can need, for its path of `pathLength` units as it is split.
+static size_t MeasureDestination(int index, const wchar_t* path, const wchar_t* fileName,
+                                 const wchar_t* extension, size_t pathLength, size_t fixed)
 {
     const CopyOptions& options = State.Options;
-    size_t targetLength = wcslen(targetPath);
+    // No tag is asked before the filling: a destination is bounded all the same.
+    if (options.NameByTags)
+        return MostPathLength + 1;
+    size_t extensionLength = (size_t)(path + pathLength - extension);
+    // A title that leaves nothing gives way to the file's own base name.
+    size_t base = (size_t)(extension - fileName);
+    if (options.UsePlaylistTitle) {
+        const wchar_t* title = PlaylistTitle(index);
+        size_t titleLength = title ? wcslen(title) : 0;
+        base = titleLength > base ? titleLength : base;
+    }
+    if (options.IncludeDirectory) {
+        FolderPart part = FindParentFolderPart(path, fileName);
+        if (part.length)
+            base += part.length + 1;
+    }
+    // One more for the "_" of a device name or of a name of nothing.
+    size_t destination = extensionLength + base + fixed + 1;
+    // No destination is longer than Windows takes.
+    return destination < MostPathLength + 1 ? destination : MostPathLength + 1;
+}
+
+CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& prefix)
+{
+    // The target, the number, the terminator and, keeping in step, the longest " (n)".
+    size_t fixed = wcslen(targetPath) + (size_t)prefix.length + 1;
+    if (State.Options.SkipUnchanged)
+        fixed += MostSuffixLength;
     CopyListSizes sizes = {0, 0};
     for (int i = 0; i < State.PlaylistCount; ++i) {
         const wchar_t* path = PlaylistFile(i);
@@ -46,25 +76,7 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
         const wchar_t *fileName, *extension;
         size_t pathLength = SplitPath(path, &fileName, &extension);
         sizes.sourceChars += pathLength + 1;
-        size_t extensionLength = (size_t)(path + pathLength - extension);
-        // A title that leaves nothing gives way to the file's own base name.
-        size_t base = (size_t)(extension - fileName);
-        if (options.UsePlaylistTitle) {
-            const wchar_t* title = PlaylistTitle(i);
-            size_t titleLength = title ? wcslen(title) : 0;
-            base = titleLength > base ? titleLength : base;
-        }
-        if (options.IncludeDirectory) {
-            FolderPart part = FindParentFolderPart(path, fileName);
-            if (part.length)
-                base += part.length + 1;
-        }
-        // One more for the "_" of a device name or of a name of nothing.
-        size_t destination = extensionLength + base + targetLength + prefix.length + 1 + 1;
-        if (options.SkipUnchanged)
-            destination += MostSuffixLength;
-        // No destination is longer than Windows takes.
-        sizes.destinationChars += destination < MostPathLength + 1 ? destination : MostPathLength + 1;
+        sizes.destinationChars += MeasureDestination(i, path, fileName, extension, pathLength, fixed);
     }
     return sizes;
 }
@@ -167,6 +179,51 @@ static void AppendSource(CopyLists* lists, const wchar_t* path, size_t pathLengt
     lists->sourceWrite = at;
 }
 
+// What comes between the target and the file name, and the base of the file name.
+struct EntryName {
+    const wchar_t* folders;  // each folder with its backslash
+    size_t foldersLength;
+    wchar_t parent[MostNameLength + 2];  // the parent folder kept, when the options keep it
+    TemplateName tagged;                 // the name by tags, when the options name by tags
+};
+
+// The parent folder (when kept) and the title or the file's own base name.
+static void NameByPath(int index, const wchar_t* path, const NamingRules& rules,
+                       FileNameParts* parts, EntryName* name)
+{
+    name->foldersLength = ParentFolderName(path, parts->ownBase, rules, name->parent);
+    name->folders = name->parent;
+    if (State.Options.UsePlaylistTitle) {
+        parts->base = PlaylistTitle(index);
+        parts->baseLength = parts->base ? wcslen(parts->base) : 0;
+    }
+}
+
+// Folders and base by the template. The folders are cut to leave the target's folders within
+// what the shell creates and the shortest file name within the path: the file name is cut
+// first, then the folders.
+static bool NameByTags(int index, const wchar_t* path, const NamingRules& rules, size_t most,
+                       size_t targetLength, FileNameParts* parts, EntryName* name)
+{
+    size_t shortest = ShortestFileName(*parts, rules);
+    if (targetLength + shortest > most)
+        return false;
+    size_t foldersMost = most - targetLength - shortest;
+    // A target too deep for the shell to create folders in takes the file alone.
+    size_t created = targetLength <= MostFolderLength + 1 ? MostFolderLength + 1 - targetLength : 0;
+    foldersMost = foldersMost < created ? foldersMost : created;
+    if (!NameByTemplate(State.Options.NameTemplate, index, path, rules, foldersMost, &name->tagged))
+        return false;
+    name->folders = name->tagged.folders;
+    name->foldersLength = name->tagged.foldersLength;
+    // A file name of nothing takes the source's own.
+    if (name->tagged.baseLength) {
+        parts->base = name->tagged.base;
+        parts->baseLength = name->tagged.baseLength;
+    }
+    return true;
+}
+
 // Writes the destination of entry `index` at the list's write position and returns where its
 // relative part starts; null when it does not fit the list or what Windows takes: a folder to
 // create over MostFolderLength, or not even an empty base within MostPathLength.
@@ -181,10 +238,7 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
                            lists->destinationCapacity);
     size_t most = room < 2 ? 0 : room - 2;
     most = most < MostPathLength ? most : MostPathLength;
-    wchar_t folder[MostNameLength + 2];
-    size_t folderLength = ParentFolderName(path, fileName, rules, folder);
-    size_t before = (size_t)target.folderLength + folderLength;
-    if (before >= most || (folderLength && before - 1 > MostFolderLength))
+    if ((size_t)target.folderLength >= most)
         return nullptr;
 
     wchar_t number[16] = {};
@@ -193,20 +247,24 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
     FileNameParts parts = {number, wcslen(number), fileName, (size_t)(extension - fileName),
                            fileName, (size_t)(extension - fileName),
                            extension, (size_t)(path + pathLength - extension), 0};
-    if (State.Options.UsePlaylistTitle) {
-        parts.base = PlaylistTitle(index);
-        parts.baseLength = parts.base ? wcslen(parts.base) : 0;
-    }
+    EntryName name;
+    if (!State.Options.NameByTags)
+        NameByPath(index, path, rules, &parts, &name);
+    else if (!NameByTags(index, path, rules, most, (size_t)target.folderLength, &parts, &name))
+        return nullptr;
+    size_t before = (size_t)target.folderLength + name.foldersLength;
+    if (before >= most || (name.foldersLength && before - 1 > MostFolderLength))
+        return nullptr;
 
     wchar_t* destination = lists->destinationWrite;
     wchar_t* relative = Append(destination, target.path, (size_t)target.folderLength);
-    wchar_t* name = Append(relative, folder, folderLength);
+    wchar_t* fileNameAt = Append(relative, name.folders, name.foldersLength);
     size_t nameMost = MostNameLength < most - before ? MostNameLength : most - before;
-    size_t nameLength = NameCopy(*lists, parts, rules, destination, name, nameMost);
+    size_t nameLength = NameCopy(*lists, parts, rules, destination, fileNameAt, nameMost);
     if (!nameLength)
         return nullptr;
-    name[nameLength + 1] = 0;
-    lists->destinationWrite = name + nameLength + 1;
+    fileNameAt[nameLength + 1] = 0;
+    lists->destinationWrite = fileNameAt + nameLength + 1;
     return relative;
 }
 

@@ -144,6 +144,28 @@ size_t MakeFolderName(const wchar_t* name, size_t length, const NamingRules& rul
     return written;
 }
 
+size_t MakeTemplateFolderName(const wchar_t* text, size_t length, const NamingRules& rules,
+                              size_t most, wchar_t* out)
+{
+    while (length > 0 && (*text == L' ' || IsControlCharacter(*text))) {
+        ++text;
+        --length;
+    }
+    most = most < MostNameLength ? most : MostNameLength;
+    wchar_t name[MostNameLength + 1];
+    size_t written = SanitizeBaseName(text, length, rules, name, most);
+    // A name cut to make room ends where the cut left it, and the mark still has to fit.
+    for (;; --written) {
+        size_t kept = WithoutTrailingDotsAndSpaces(name, written);
+        if (kept == 0)
+            return 0;
+        if (MarkDevice(name, &kept, most)) {
+            wmemcpy(out, name, kept);
+            return kept;
+        }
+    }
+}
+
 static size_t Put(wchar_t* out, size_t at, const wchar_t* text, size_t length)
 {
     memcpy(out + at, text, length * sizeof(wchar_t));
@@ -201,6 +223,15 @@ static bool MakeNameEnd(const FileNameParts& parts, const NamingRules& rules, Na
     end->length = WithoutTrailingDotsAndSpaces(end->text, end->length);
     // An extension longer than any name leaves no room for one.
     return used == parts.extensionLength;
+}
+
+size_t ShortestFileName(const FileNameParts& parts, const NamingRules& rules)
+{
+    NameEnd end;
+    if (!MakeNameEnd(parts, rules, &end))
+        return MostNameLength + 1;
+    size_t length = parts.prefixLength + end.length;
+    return length ? length : 1;
 }
 
 size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out)

@@ -36,6 +36,13 @@ bool IsDeviceName(const wchar_t* name, size_t length);
 // and spaces, or is too long.
 size_t MakeFolderName(const wchar_t* name, size_t length, const NamingRules& rules, wchar_t* out);
 
+// The name of a folder the naming template makes, from `length` units of `text`: look-alikes,
+// spaces for control characters and the ANSI rule as for every name, no spaces at its start,
+// no dots or spaces at its end, and "_" after a device name, all within `most` units (at most
+// MostNameLength). Returns its length in `out`, 0 when nothing is left: that level is left out.
+size_t MakeTemplateFolderName(const wchar_t* text, size_t length, const NamingRules& rules,
+                              size_t most, wchar_t* out);
+
 // What a copy's file name is made of, as the options chose it.
 struct FileNameParts {
     const wchar_t* prefix;  // the entry number, "07_"; kept whole
@@ -48,6 +55,10 @@ struct FileNameParts {
     size_t extensionLength;
     uint32_t copyNumber;  // 2 and up put " (n)" before the extension; 0 puts nothing
 };
+
+// The fewest units a file name of these parts takes: the number, " (n)" and the extension,
+// which are never cut (one unit at least). Beyond MostNameLength when none fits.
+size_t ShortestFileName(const FileNameParts& parts, const NamingRules& rules);
 
 // Writes the file name, at most `most` units (no terminator), into `out`. Returns its
 // length, or 0 when not even an empty base fits.

@@ -3,15 +3,17 @@
 #include <commdlg.h>
 #include "copy/copy_run.h"
 #include "copy/file_facts.h"
+#include "copy/name_template.h"
 #include "copy/room_check.h"
+#include "dialog/option_boxes.h"
 #include "dialog/size_counter.h"
 #include "host/host_link.h"
 #include "resources/resource_ids.h"
-#include "settings/option_table.h"
 #include "settings/settings_store.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"
+#include "text/message_box.h"
 
 #if defined(__i386__)
 static_assert(sizeof(OPENFILENAMEW) == 88, "the full request, trailing members included");
@@ -61,21 +63,23 @@ static void CentreOnScreen(HWND window)
     SetWindowPos(window, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
 }
 
-static void ReadDialogOptions(HWND dialog)
+// A naming template that cannot be used is shown back as typed, with the fields there are.
+static bool IsNamingUsable(HWND owner)
 {
-    // A box the template lacks reads as clear, so its option stays off for the run.
-    for (size_t i = 0; i < OptionCount; ++i) {
-        const OptionRow& row = OptionTable[i];
-        State.Options.*row.member = IsDlgButtonChecked(dialog, row.control) == BST_CHECKED ? 1 : 0;
-    }
+    if (!State.Options.NameByTags || CheckNameTemplate(State.Options.NameTemplate) == TemplateProblem::None)
+        return true;
+    ShowFormattedBox(owner, MB_OK, BadTemplateString, BoxTextCapacity, State.Options.NameTemplate);
+    return false;
 }
 
 // The copies are weighed with the boxes as they are now; refusing keeps the dialog open, so
-// that the user can pick another folder.
+// that the user can mend the template or pick another folder.
 static UINT_PTR ConfirmTarget(HWND dialog, const OPENFILENAMEW& request)
 {
-    ReadDialogOptions(dialog);
-    if (!ConfirmTargetSpace(GetParent(dialog), {request.lpstrFile, request.nFileOffset}))
+    ReadOptionBoxes(dialog);
+    HWND saveAs = GetParent(dialog);
+    if (!IsNamingUsable(saveAs) ||
+        !ConfirmTargetSpace(saveAs, {request.lpstrFile, request.nFileOffset}))
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
     return 1;
 }
@@ -100,14 +104,6 @@ static void ShowFreeSpace(HWND dialog)
     if (FetchShownFolder(dialog, folder) && QueryFreeSpace(folder, &available))
         FormatSizeText(text, ReadoutCapacity, WholeKib(available), false);
     SetDlgItemTextW(dialog, FreeSpaceReadout, text);
-}
-
-// Removing dropped copies reads the playlist file the previous copy wrote, and only a copy
-// that writes one leaves that record for the next.
-static void EnableRemoveDroppedBox(HWND dialog)
-{
-    bool playlist = IsDlgButtonChecked(dialog, SavePlaylistBox) == BST_CHECKED;
-    EnableWindow(GetDlgItem(dialog, RemoveDroppedBox), playlist);
 }
 
 static UINT_PTR OnSaveAsNotice(HWND dialog, const NMHDR* notice)
@@ -137,8 +133,8 @@ static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam
         InitCopyDialog(dialog);
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == SavePlaylistBox && HIWORD(wParam) == BN_CLICKED)
-            EnableRemoveDroppedBox(dialog);
+        if (HIWORD(wParam) == BN_CLICKED)
+            FollowOptionBoxes(dialog);
         return 0;
     case WM_NOTIFY:
         return OnSaveAsNotice(dialog, (const NMHDR*)lParam);
@@ -164,33 +160,17 @@ static void ShowFileCount(HWND dialog)
     SetDlgItemTextW(dialog, FileCountReadout, text);
 }
 
-// Only with every control of its group can the user see a group's options; a template missing
-// any leaves their keys in the settings file as they are.
-static uint32_t MissingGroups(HWND dialog)
-{
-    uint32_t missing = 0;
-    for (size_t i = 0; i < OptionCount; ++i)
-        if (OptionTable[i].group != EveryTemplate && !GetDlgItem(dialog, OptionTable[i].control))
-            missing |= 1u << OptionTable[i].group;
-    return missing;
-}
-
 static void InitCopyDialog(HWND dialog)
 {
     // The counter reads the count from the state, so it is stored first.
     State.PlaylistCount = PlaylistLength();
     StartSizeCounter(dialog);
     ShowFileCount(dialog);
-    // Known before the load, which leaves the options of missing boxes off.
-    State.MissingOptionGroups = MissingGroups(dialog);
-    LoadOptions();
-    for (size_t i = 0; i < OptionCount; ++i)
-        CheckDlgButton(dialog, OptionTable[i].control, (UINT)(State.Options.*OptionTable[i].member));
-    EnableRemoveDroppedBox(dialog);
+    ShowOptionBoxes(dialog);
 }
 
 static void StoreDialogOptions(HWND dialog)
 {
-    ReadDialogOptions(dialog);
+    ReadOptionBoxes(dialog);
     SaveOptions();
 }

@@ -41,6 +41,21 @@ LRESULT ServiceRegistryAnswer() { return AskHost(0, ServiceRegistryCode); }
 
 void StopPlayback() { SendMessageW(State.HostWindow, WM_COMMAND, StopPlaybackCommand, 0); }
 
+bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, size_t capacity)
+{
+    if (!capacity)
+        return false;
+    value[0] = 0;
+    FileMetadataRequest request = {path, field, value, capacity};
+    bool answered = AskHost((WPARAM)&request, FileMetadataCode) != 0;
+    // The value is the host's to end; a reader that filled the buffer to its last element
+    // leaves no terminator.
+    value[capacity - 1] = 0;
+    if (!answered)
+        value[0] = 0;
+    return answered;
+}
+
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count)
 {
     return service->table->DispatchCall(service, message, result, parameters, count);

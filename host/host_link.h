@@ -18,6 +18,7 @@ enum HostCode : LPARAM {
     IniDirectoryCode = 335,
     RegisterCommandIdCode = 3019,
     ServiceRegistryCode = 3025,
+    FileMetadataCode = 3026,  // hosts from 5.13 on
 };
 
 // The host's "stop" menu command, sent as WM_COMMAND.
@@ -37,6 +38,18 @@ const char* IniDirectory();
 int RegisterCommandId();
 LRESULT ServiceRegistryAnswer();
 void StopPlayback();
+
+// What FileMetadataCode asks, handed over by address in wParam. The layout is the host's.
+struct FileMetadataRequest {
+    const wchar_t* filename;  // the entry's full path
+    const wchar_t* metadata;  // the field: "artist", "albumartist", "album", "title", "track",
+                              // "disc", "year", "genre"
+    wchar_t* ret;             // receives the value, which may be empty
+    size_t retlen;            // its capacity in characters
+};
+// Asks the host's reader of `path` for one field into `value`; false (and `value` empty) when
+// no reader answered. Only on the host's thread.
+bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, size_t capacity);
 
 // --- Host service objects --------------------------------------------------------------
 // Each object's first (and only used) virtual-table entry is DispatchCall. Hosts are built

@@ -1,5 +1,7 @@
 #include "hostsim/host_simulator.h"
 #include <string.h>
+#include <wchar.h>
+#include <algorithm>
 
 static const wchar_t MainClass[] = L"CorvelleSimulatedHost";
 static const wchar_t EditorClass[] = L"CorvelleSimulatedPlaylistEditor";
@@ -11,6 +13,20 @@ static const SimEntry* EntryAt(const HostSimulator* host, WPARAM index)
     if (index >= host->playlist.size())
         return nullptr;
     return &host->playlist[index];
+}
+
+// A field's value, cut to the caller's buffer as a reader would cut it.
+static LRESULT AnswerMetadata(HostSimulator* host, FileMetadataRequest* request)
+{
+    auto file = host->fileTags.find(request->filename ? request->filename : L"");
+    if (file == host->fileTags.end() || !request->metadata || !request->ret || !request->retlen)
+        return 0;
+    auto field = file->second.find(request->metadata);
+    std::wstring value = field == file->second.end() ? L"" : field->second;
+    size_t length = std::min(value.size(), request->retlen - 1);
+    wmemcpy(request->ret, value.c_str(), length);
+    request->ret[length] = 0;
+    return 1;
 }
 
 static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
@@ -34,6 +50,7 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
     case HostMenuCode: return (LRESULT)host->mainMenu;
     case IniDirectoryCode: return (LRESULT)host->iniDirectory.c_str();
     case RegisterCommandIdCode: return host->nextCommandId++;
+    case FileMetadataCode: return AnswerMetadata(host, (FileMetadataRequest*)wParam);
     case ServiceRegistryCode:
         switch (host->registry) {
         case SimRegistry::Zero: return 0;

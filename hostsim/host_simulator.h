@@ -13,6 +13,9 @@
 #include <vector>
 #include "host/host_link.h"
 
+// A file's tags, by field name ("artist", "track" ...), as the player's reader would give them.
+typedef std::map<std::wstring, std::wstring> SimTags;
+
 struct SimEntry {
     std::wstring path;
     std::wstring title;
@@ -54,6 +57,8 @@ struct HostSimulator {
     HMENU mainMenu = nullptr;
 
     std::vector<SimEntry> playlist;
+    // The tags of files the player can read, by path; a file not listed has no reader.
+    std::map<std::wstring, SimTags> fileTags;
     int position = 0;
     uint32_t version = 0x5066;
     bool playing = true;

@@ -43,12 +43,13 @@ static void Observe(SaveAsRun& run, HWND area)
     run.sizeText = ControlText(area, SizeReadout);
     run.firstLabel = WindowTextOf(GetWindow(area, GW_CHILD));
     for (size_t i = 0; i < OptionCount; ++i) {
-        if (IsDlgButtonChecked(area, OptionTable[i].control) != BST_CHECKED)
-            continue;
-        if (!run.ticked.empty())
-            run.ticked += ' ';
-        for (const wchar_t* key = OptionTable[i].key; *key; ++key)
-            run.ticked += (char)*key;
+        std::string key;
+        for (const wchar_t* at = OptionTable[i].key; *at; ++at)
+            key += (char)*at;
+        if (OptionTable[i].text)
+            run.texts[key] = ControlText(area, OptionTable[i].control);
+        else if (IsDlgButtonChecked(area, OptionTable[i].control) == BST_CHECKED)
+            run.ticked += (run.ticked.empty() ? "" : " ") + key;
     }
     HWND types = GetDlgItem(run.saveAs, SaveAsFileTypeCombo);
     int count = (int)SendMessageW(types, CB_GETCOUNT, 0, 0);
@@ -104,6 +105,8 @@ static void Act(SaveAsRun& run, HWND area)
         CheckDlgButton(area, box, IsDlgButtonChecked(area, box) ? BST_UNCHECKED : BST_CHECKED);
     for (const auto& box : run.setBoxes)
         CheckDlgButton(area, box.first, box.second ? BST_CHECKED : BST_UNCHECKED);
+    for (const auto& text : run.setTexts)
+        SetDlgItemTextW(area, text.first, text.second.c_str());
     if (!run.fileName.empty())
         SetDlgItemTextW(run.saveAs, SaveAsFileNameCombo, run.fileName.c_str());
     PressButton(run.saveAs, run.button);

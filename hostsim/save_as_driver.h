@@ -25,6 +25,7 @@ struct SaveAsRun {
     std::vector<std::wstring> browseTo;
     std::vector<int> toggles;         // check boxes to click
     std::map<int, bool> setBoxes;     // check boxes to put in a state, after the toggles
+    std::map<int, std::wstring> setTexts;  // edit boxes to type into
     std::wstring fileName;            // typed into the file-name box; empty: left as it is
     int button = IDCANCEL;
     DWORD patience = 15000;           // how long to wait for the final total, in ms
@@ -40,6 +41,7 @@ struct SaveAsRun {
     // The settings keys of the options whose boxes are ticked, in the option table's order,
     // with a space between: "NumberFilenames SkipUnchanged".
     std::string ticked;
+    std::map<std::string, std::wstring> texts;  // the text options' edit boxes, by key
     // The folder shown (empty for a place that is not a file-system folder) and the
     // free-space read-out: at the start and in each folder of browseTo.
     std::vector<std::wstring> foldersSeen, freeSpaceSeen;

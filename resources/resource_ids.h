@@ -15,6 +15,8 @@
 #define SkipUnchangedBox 1007
 #define RemoveDroppedBox 1008
 #define FreeSpaceReadout 1009
+#define NameByTagsBox 1010
+#define NameTemplateEdit 1011
 
 // String table numbers.
 #define CaptionString 1
@@ -34,4 +36,5 @@
 #define FailedCopiesString 14
 #define SkippedFilesString 15
 #define MoreSkippedString 16
+#define BadTemplateString 17
 #define LanguageGuidString 65535

@@ -2,13 +2,22 @@
 #include "resources/resource_ids.h"
 
 const OptionRow OptionTable[] = {
-    {L"SavePlaylist", SavePlaylistBox, &CopyOptions::SavePlaylist, EveryTemplate},
-    {L"SaveM3U8", SaveM3U8Box, &CopyOptions::SaveM3U8, EveryTemplate},
-    {L"NumberFilenames", NumberFilenamesBox, &CopyOptions::NumberFilenames, EveryTemplate},
-    {L"UsePlaylistTitle", UsePlaylistTitleBox, &CopyOptions::UsePlaylistTitle, EveryTemplate},
-    {L"IncludeDirectory", IncludeDirectoryBox, &CopyOptions::IncludeDirectory, EveryTemplate},
-    {L"SkipUnchanged", SkipUnchangedBox, &CopyOptions::SkipUnchanged, SyncGroup},
-    {L"RemoveDropped", RemoveDroppedBox, &CopyOptions::RemoveDropped, SyncGroup},
+    {L"SavePlaylist", SavePlaylistBox, &CopyOptions::SavePlaylist, nullptr, EveryTemplate, 0, false},
+    {L"SaveM3U8", SaveM3U8Box, &CopyOptions::SaveM3U8, nullptr, EveryTemplate, 0, false},
+    {L"NumberFilenames", NumberFilenamesBox, &CopyOptions::NumberFilenames, nullptr, EveryTemplate,
+     0, false},
+    // Tags name the copies instead.
+    {L"UsePlaylistTitle", UsePlaylistTitleBox, &CopyOptions::UsePlaylistTitle, nullptr,
+     EveryTemplate, NameByTagsBox, true},
+    {L"IncludeDirectory", IncludeDirectoryBox, &CopyOptions::IncludeDirectory, nullptr,
+     EveryTemplate, NameByTagsBox, true},
+    {L"SkipUnchanged", SkipUnchangedBox, &CopyOptions::SkipUnchanged, nullptr, SyncGroup, 0, false},
+    // It reads the playlist file the previous copy wrote.
+    {L"RemoveDropped", RemoveDroppedBox, &CopyOptions::RemoveDropped, nullptr, SyncGroup,
+     SavePlaylistBox, false},
+    {L"NameByTags", NameByTagsBox, &CopyOptions::NameByTags, nullptr, TagGroup, 0, false},
+    {L"NameTemplate", NameTemplateEdit, nullptr, &CopyOptions::NameTemplate, TagGroup,
+     NameByTagsBox, false},
 };
 const size_t OptionCount = sizeof OptionTable / sizeof OptionTable[0];
 

@@ -12,13 +12,21 @@
 enum OptionGroup : uint32_t {
     EveryTemplate = 0,  // every template has these controls
     SyncGroup = 1,      // keeping a folder in step
+    TagGroup = 2,       // naming copies from their tags
 };
+
+typedef wchar_t (CopyOptions::*TextOption)[NameTemplateCapacity];
 
 struct OptionRow {
     const wchar_t* key;  // in the settings file
-    int control;         // its check box
-    int32_t CopyOptions::*member;
+    int control;         // its check box, or its edit box for a text
+    int32_t CopyOptions::*flag;  // null for a text
+    TextOption text;             // null for a flag
     OptionGroup group;
+    // The check box whose state the control follows (0: none): it is enabled while that box
+    // is ticked, or, for `whileClear`, while it is not. Its value stays as it is.
+    int enabledBy;
+    bool whileClear;
 };
 
 // In the order of every load, save and dialog transfer.

@@ -7,11 +7,26 @@
 static const wchar_t SettingsSection[] = L"Corvelle";
 static const int ValueCapacity = 32;
 
+// A text missing from the file keeps its value in memory.
+static void LoadText(const OptionRow& row)
+{
+    wchar_t* option = State.Options.*row.text;
+    wchar_t stored[NameTemplateCapacity] = {};
+    GetPrivateProfileStringW(SettingsSection, row.key, option, stored, NameTemplateCapacity,
+                             State.SettingsPath);
+    lstrcpynW(option, stored, NameTemplateCapacity);
+}
+
 void LoadOptions()
 {
     for (size_t i = 0; i < OptionCount; ++i) {
         const OptionRow& row = OptionTable[i];
-        int32_t& option = State.Options.*row.member;
+        if (row.text) {
+            if (IsOptionShown(row))
+                LoadText(row);
+            continue;
+        }
+        int32_t& option = State.Options.*row.flag;
         // The user could not see the option, so it cannot be on for this run.
         if (!IsOptionShown(row))
             option = 0;
@@ -28,8 +43,12 @@ void SaveOptions()
         const OptionRow& row = OptionTable[i];
         if (!IsOptionShown(row))
             continue;
-        FormatBounded(value, ValueCapacity, L"%d", State.Options.*row.member);
-        WritePrivateProfileStringW(SettingsSection, row.key, value, State.SettingsPath);
+        const wchar_t* text = value;
+        if (row.text)
+            text = State.Options.*row.text;
+        else
+            FormatBounded(value, ValueCapacity, L"%d", State.Options.*row.flag);
+        WritePrivateProfileStringW(SettingsSection, row.key, text, State.SettingsPath);
     }
 }
 

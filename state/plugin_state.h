@@ -20,8 +20,15 @@ struct PluginRecord {
 static_assert(sizeof(PluginRecord) == 28, "the host reads a 28-byte record on i686");
 #endif
 
-// Flags, nonzero meaning on (settings/option_table.h lists them). The last two keep a folder
-// in step with the playlist; both off, a run is the plain copy.
+const int PathCapacity = 260;
+// A naming template of at most 259 characters, and its terminator.
+const int NameTemplateCapacity = 260;
+const int CaptionCapacity = 256;
+const int NarrowBufferSize = 1040;
+
+// The copy dialog's options (settings/option_table.h lists them): flags, nonzero meaning on,
+// and the naming template. Every option added after the first five is off out of the box,
+// and with it off a run is what it was without it.
 struct CopyOptions {
     int32_t SavePlaylist = 0;
     int32_t SaveM3U8 = 0;
@@ -30,11 +37,10 @@ struct CopyOptions {
     int32_t IncludeDirectory = 0;
     int32_t SkipUnchanged = 0;  // leave out copies that are there already and unchanged
     int32_t RemoveDropped = 0;  // offer to remove copies the previous playlist file named
+    // Folders and file names from the tags, by the template (copy/name_template.h).
+    int32_t NameByTags = 0;
+    wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";
 };
-
-const int PathCapacity = 260;
-const int CaptionCapacity = 256;
-const int NarrowBufferSize = 1040;
 
 struct PluginState {
     // Written by start-up only.

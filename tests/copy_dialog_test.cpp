@@ -133,10 +133,13 @@ TEST_F(CopyDialogTest, CheckBoxesFollowTheSettingsFile)
         EXPECT_EQ(run.ticked, c.ticked);
         // The cancelled dialog wrote every box back as 0 or 1.
         CopyOptions stored = OptionsOn(c.ticked);
-        for (size_t i = 0; i < OptionCount; ++i)
-            EXPECT_EQ(StoredText(settingsFile, OptionTable[i].key),
-                      stored.*OptionTable[i].member ? L"1" : L"0")
-                << Utf8(OptionTable[i].key);
+        for (size_t i = 0; i < OptionCount; ++i) {
+            if (OptionTable[i].flag) {
+                EXPECT_EQ(StoredText(settingsFile, OptionTable[i].key),
+                          stored.*OptionTable[i].flag ? L"1" : L"0")
+                    << Utf8(OptionTable[i].key);
+            }
+        }
     }
 }
 
@@ -150,7 +153,8 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=0\r\n"
                                        "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
-                                       "RemoveDropped=0\r\n");
+                                       "RemoveDropped=0\r\n" +
+                                       std::string(SavedNamingKeys));
     EXPECT_TRUE(ListFiles(target).empty());
     EXPECT_TRUE(host->playing);
 
@@ -243,24 +247,83 @@ TEST_F(CopyDialogTest, FreeSpaceReadoutFollowsTheFolderShown)
 
 TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirKeysAlone)
 {
-    WriteBytes(settingsFile, "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n");
+    const std::string later = "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nNameByTags=1\r\n"
+                              "NameTemplate=%title%\r\n";
+    WriteBytes(settingsFile, later);
     State.Options.SkipUnchanged = 1;  // left by an earlier opening
+    State.Options.NameByTags = 1;
     ASSERT_NE(InstallLanguagePack(), nullptr);
     SaveAsRun old;
     old.toggles = {SavePlaylistBox};
     Open(old);
-    EXPECT_EQ(State.Options.SkipUnchanged, 0);
-    EXPECT_EQ(State.Options.RemoveDropped, 0);
-    EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
-                                       "SavePlaylist=1\r\nSaveM3U8=0\r\nNumberFilenames=1\r\n"
-                                       "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
+    EXPECT_EQ(OptionsText(State.Options), "SavePlaylist NumberFilenames");
+    EXPECT_EQ(ReadBytes(settingsFile), later + "SavePlaylist=1\r\nSaveM3U8=0\r\nNumberFilenames=1\r\n"
+                                               "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
 
     // Back with the module's own template, the stored values count again.
     host->language = SimLanguage::Module;
     State.LanguageInstance = State.ModuleInstance;
     SaveAsRun own;
     Open(own);
-    EXPECT_EQ(own.ticked, "SavePlaylist NumberFilenames SkipUnchanged RemoveDropped");
+    EXPECT_EQ(own.ticked, "SavePlaylist NumberFilenames SkipUnchanged RemoveDropped NameByTags");
+    EXPECT_EQ(own.texts["NameTemplate"], L"%title%");
+}
+
+// While names come from the tags, the title and folder boxes have no say, and the template
+// has no say while they do; what each holds stays.
+TEST_F(CopyDialogTest, NamingByTagsGreysTheOtherNamings)
+{
+    WriteBytes(settingsFile, "[Corvelle]\r\nUsePlaylistTitle=1\r\n");
+    std::vector<std::vector<bool>> enabled;  // title, folder, template: as opened, then clicked
+    SaveAsRun run;
+    run.onStep = [&enabled](HWND, HWND area) {
+        if (!enabled.empty())
+            return;
+        for (int click = 0; click < 2; ++click) {
+            std::vector<bool> now;
+            for (int control : {UsePlaylistTitleBox, IncludeDirectoryBox, NameTemplateEdit})
+                now.push_back(IsWindowEnabled(GetDlgItem(area, control)) != FALSE);
+            enabled.push_back(now);
+            if (click == 0)
+                SendMessageW(GetDlgItem(area, NameByTagsBox), BM_CLICK, 0, 0);
+        }
+    };
+    Open(run);
+    EXPECT_EQ(enabled, (std::vector<std::vector<bool>>{{true, true, false}, {false, false, true}}));
+    EXPECT_EQ(run.ticked, "NumberFilenames UsePlaylistTitle NameByTags");
+}
+
+TEST_F(CopyDialogTest, ATemplateThatCannotBeUsedKeepsTheDialogOpen)
+{
+    SetFilePlaylist({L"a.mp3"});
+    for (const wchar_t* typed : {L"", L"%composer%\\%title%", L"%title", L"[%album%\\%title%"}) {
+        SaveAsRun run;
+        run.browseTo = {target};
+        run.setBoxes = {{NameByTagsBox, true}};
+        run.setTexts = {{NameTemplateEdit, typed}};
+        run.fileName = target + L"x";
+        run.button = IDOK;
+        DialogWatcher watcher;
+        DialogHandler saveAs = DriveSaveAs(&run);
+        // The word about the template is answered, and then the user gives up.
+        watcher.handler = [&run, saveAs](HWND dialog) {
+            if (saveAs(dialog))
+                return true;
+            PressButton(dialog, IDOK);
+            PressButton(run.saveAs, IDCANCEL);
+            return true;
+        };
+        StartWatchingDialogs(&watcher);
+        ShowCopyDialog();
+        StopWatchingDialogs(&watcher);
+        ASSERT_EQ(watcher.boxes.size(), 2u) << Utf8(typed);
+        EXPECT_EQ(watcher.boxes[1].text,
+                  L"The naming template cannot be used:\n\n" + std::wstring(typed) +
+                      L"\n\nFields: %artist% %albumartist% %album% %title% %tracknumber% %discnumber% "
+                      L"%year% %genre% %filename%. Text in [ ] is left out when its fields are empty.");
+        EXPECT_EQ(watcher.boxes[1].owner, run.saveAs);
+        EXPECT_TRUE(ListFiles(target).empty()) << "nothing copied";
+    }
 }
 
 TEST_F(CopyDialogTest, ConfirmingCopiesIntoTheFolderWhateverNameWasTyped)
@@ -417,7 +480,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     ASSERT_NE(found, nullptr);
     const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
     TemplateReader read{base};
-    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 69});
+    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 82});
 
     const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -435,6 +498,8 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1009, L"EDIT", L"", 139, 54, 58, 12, readout, 0},
         {1007, L"BUTTON", L"Only copy &new or changed files", 201, 42, 150, 8, box, 0},
         {1008, L"BUTTON", L"&Remove copies no longer in the playlist", 201, 54, 150, 8, box, 0},
+        {1010, L"BUTTON", L"Name &by tags:", 92, 69, 60, 8, box, 0},
+        {1011, L"EDIT", L"", 155, 67, 196, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {

@@ -315,6 +315,49 @@ TEST_P(OnAStick, HostileFileNamesEachGetACopyTheListNames)
     ExpectEveryCopyListed(names, target);
 }
 
+// Named by the tags with the template out of the box, into folders by artist and album; an
+// entry the player has no reader for keeps its playlist title. Kept in step, the second run
+// copies nothing.
+TEST_P(OnAStick, TaggedCopiesAreLaidOutByArtistAndAlbum)
+{
+    TimeLimit limit("copying by tags onto a stick", StickTestLimit);
+    std::wstring target = drive + L"t\\";
+    CreateFolders(target);
+    const std::vector<Hostile> tagged = {
+        {L"a\\1.mp3", L"A", L"Alpha Band\\First Album\\01 Opening.mp3"},
+        {L"a\\2.flac", L"B", L"AC-DC\\Back- In Black\\02 Who+.flac"},
+        {L"b\\3.ogg", L"Untagged Song", L"Untagged Song.ogg"},
+        {L"b\\4.mp3", L"D", L"Solo\\Alone.mp3"},
+        {L"b\\5.mp3", L"E", L"CON_\\Vol. 2\\nul_.mp3"},
+    };
+    SetHostilePlaylist(tagged);
+    const SimTags tags[] = {
+        {{L"artist", L"Alpha"}, {L"albumartist", L"Alpha Band"}, {L"album", L"First Album"},
+         {L"track", L"1"}, {L"title", L"Opening"}},
+        {{L"artist", L"AC/DC"}, {L"album", L"Back: In Black"}, {L"track", L"2/10"}, {L"title", L"Who*"}},
+        {},
+        {{L"albumartist", L"Solo"}, {L"title", L"Alone"}},
+        {{L"artist", L"CON"}, {L"album", L"Vol. 2."}, {L"title", L"nul"}},
+    };
+    for (size_t i = 0; i < tagged.size(); ++i)
+        if (!tags[i].empty())
+            host->fileTags[host->playlist[i].path] = tags[i];
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
+                                       {NumberFilenamesBox, false}, {NameByTagsBox, true},
+                                       {SkipUnchangedBox, true}};
+    SaveAsRun first = CopyThroughTheDialog(boxes, target);
+    ASSERT_TRUE(first.pressed && !first.refused);
+    EXPECT_EQ(watcher.boxes.size(), 1u) << "nothing but the Save As window";
+    ExpectEveryCopyListed(tagged, target);
+
+    if (!GetParam().replacesFiles)
+        DeleteFileW((target + L"playlist.m3u8").c_str());
+    CopyThroughTheDialog(boxes, target);
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[1].text, L"All 5 files are already there and unchanged.");
+    ExpectEveryCopyListed(tagged, target);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sticks, OnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
 TEST(NumberPrefix, WidthFollowsTheDigitsOfTheCount)

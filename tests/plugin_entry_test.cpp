@@ -423,7 +423,8 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
     EXPECT_EQ(ReadBytes(SettingsFile()), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                          "NumberFilenames=1\r\nUsePlaylistTitle=0\r\n"
                                          "IncludeDirectory=0\r\nSkipUnchanged=0\r\n"
-                                         "RemoveDropped=0\r\n");
+                                         "RemoveDropped=0\r\n" +
+                                       std::string(SavedNamingKeys));
     // The host's own procedure saw the command after the copy was over.
     ASSERT_FALSE(CommandsSeen().empty());
     EXPECT_EQ(CommandsSeen().back().wParam, Command);

@@ -49,7 +49,8 @@ TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSavePlaylist=1\r\nSaveM3U8=0\r\n"
                                        "NumberFilenames=0\r\nUsePlaylistTitle=1\r\n"
                                        "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
-                                       "RemoveDropped=1\r\n");
+                                       "RemoveDropped=1\r\n" +
+                                       std::string(SavedNamingKeys));
     State.Options = CopyOptions();
     LoadOptions();
     EXPECT_EQ(OptionsText(State.Options), "SavePlaylist UsePlaylistTitle IncludeDirectory RemoveDropped");
@@ -65,7 +66,8 @@ TEST_F(SettingsStoreTest, WithoutTheSyncBoxesTheirOptionsAreOffAndTheirKeysStay)
     SaveOptions();
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
                                        "SaveM3U8=1\r\nSavePlaylist=0\r\nNumberFilenames=1\r\n"
-                                       "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n");
+                                       "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n" +
+                                       std::string(SavedNamingKeys));
     State.MissingOptionGroups = 0;
     LoadOptions();
     EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 NumberFilenames SkipUnchanged RemoveDropped");

@@ -144,6 +144,8 @@ std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
     return paths;
 }
 
+const char SavedNamingKeys[] = "NameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n";
+
 static std::string Narrow(const wchar_t* key)
 {
     std::string text;
@@ -156,19 +158,20 @@ CopyOptions OptionsOn(const std::string& keys)
 {
     CopyOptions options = {};
     for (size_t i = 0; i < OptionCount; ++i)
-        options.*OptionTable[i].member = 0;
+        if (OptionTable[i].flag)
+            options.*OptionTable[i].flag = 0;
     std::istringstream words(keys);
     for (std::string word; words >> word;) {
         size_t equals = word.find('=');
         std::string key = word.substr(0, equals);
         int32_t value = equals == std::string::npos ? 1 : atoi(word.c_str() + equals + 1);
         size_t row = 0;
-        while (row < OptionCount && Narrow(OptionTable[row].key) != key)
+        while (row < OptionCount && (Narrow(OptionTable[row].key) != key || !OptionTable[row].flag))
             ++row;
         if (row == OptionCount)
-            ADD_FAILURE() << "no option is called " << key;
+            ADD_FAILURE() << "no flag is called " << key;
         else
-            options.*OptionTable[row].member = value;
+            options.*OptionTable[row].flag = value;
     }
     return options;
 }
@@ -177,7 +180,9 @@ std::string OptionsText(const CopyOptions& options)
 {
     std::string text;
     for (size_t i = 0; i < OptionCount; ++i) {
-        int32_t value = options.*OptionTable[i].member;
+        if (!OptionTable[i].flag)
+            continue;
+        int32_t value = options.*OptionTable[i].flag;
         if (!value)
             continue;
         text += (text.empty() ? "" : " ") + Narrow(OptionTable[i].key);

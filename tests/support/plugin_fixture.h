@@ -34,6 +34,9 @@ protected:
     std::vector<std::wstring> foldersElsewhere;
 };
 
+// The naming keys as a save writes them with the naming options as they come out of the box.
+extern const char SavedNamingKeys[];
+
 // Options with exactly the ones named on, by their settings keys; a key may carry a value:
 // "SavePlaylist NumberFilenames UsePlaylistTitle=5".
 CopyOptions OptionsOn(const std::string& keys);
