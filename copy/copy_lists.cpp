@@ -76,7 +76,8 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
         const wchar_t *fileName, *extension;
         size_t pathLength = SplitPath(path, &fileName, &extension);
         sizes.sourceChars += pathLength + 1;
-        sizes.destinationChars += MeasureDestination(i, path, fileName, extension, pathLength, fixed);
+        sizes.destinationChars +=
+            MeasureDestination(i, path, fileName, extension, pathLength, fixed);
     }
     return sizes;
 }
@@ -306,8 +307,8 @@ static bool IsPresent(const wchar_t* path)
 
 // Appends every present entry and lists it in the playlist file. An entry the lists refuse
 // (its path vanished or grew since measuring, or no name fits) is left out the same, under the
-// path the host gives now: the append asked again, and the host's text that the first answer pointed at
-// may have changed with it.
+// path the host gives now: the append asked again, and the host's text that the first answer
+// pointed at may have changed with it.
 static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, CopyTarget target,
                           HANDLE playlist, SkippedEntries* skipped)
 {

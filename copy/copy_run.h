@@ -9,9 +9,8 @@ void RunCopy(CopyTarget target);
 // The run's two halves, apart so that their costs can be weighed against each other.
 // PrepareCopy does everything before the shell copy: it stops playback and writes the
 // playlist file when one is wanted, builds the lists and tells in one box which entries it
-// leaves out; keeping
-// a folder in step, it offers to remove the copies that left the playlist and leaves the
-// unchanged ones out. It returns false when the run ends there; otherwise the caller owns
+// leaves out; keeping a folder in step, it offers to remove the copies that left the playlist
+// and leaves the unchanged ones out. It returns false when the run ends there; otherwise the caller owns
 // `lists` and frees them.
 bool PrepareCopy(CopyTarget target, CopyLists* lists);
 // One shell copy of both lists, with the shell's own progress, questions and messages.

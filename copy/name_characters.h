@@ -24,7 +24,10 @@ constexpr wchar_t LookAlike(wchar_t ch)
 constexpr bool IsControlCharacter(wchar_t ch) { return (ch >= 0x01 && ch <= 0x1F) || ch == 0x7F; }
 
 // A character no name may hold, the separators included.
-constexpr bool IsForbiddenInName(wchar_t ch) { return LookAlike(ch) != ch || IsControlCharacter(ch); }
+constexpr bool IsForbiddenInName(wchar_t ch)
+{
+    return LookAlike(ch) != ch || IsControlCharacter(ch);
+}
 
 // The forbidden characters a file lookup reads as a pattern.
 constexpr bool IsWildcard(wchar_t ch)

@@ -8,7 +8,9 @@
 // --- Fields -----------------------------------------------------------------------------------
 
 // The tags asked of the host, by the names its readers know.
-enum Tag { ArtistTag, AlbumArtistTag, AlbumTag, TitleTag, TrackTag, DiscTag, YearTag, GenreTag, TagCount };
+enum Tag {
+    ArtistTag, AlbumArtistTag, AlbumTag, TitleTag, TrackTag, DiscTag, YearTag, GenreTag, TagCount
+};
 static const wchar_t* const TagNames[TagCount] = {L"artist", L"albumartist", L"album", L"title",
                                                   L"track",  L"disc",        L"year",  L"genre"};
 
@@ -301,7 +303,8 @@ bool NameByTemplate(const wchar_t* text, int index, const wchar_t* path, const N
     for (size_t i = 0; i < folders.count; ++i) {
         if (!folders.length[i])
             continue;
-        wmemcpy(name->folders + name->foldersLength, folders.names + folders.at[i], folders.length[i]);
+        const wchar_t* folder = folders.names + folders.at[i];
+        wmemcpy(name->folders + name->foldersLength, folder, folders.length[i]);
         name->foldersLength += folders.length[i];
         name->folders[name->foldersLength++] = L'\\';
     }

@@ -61,8 +61,8 @@ static void ListSkippedPaths(const SkippedEntries& skipped, wchar_t* list)
     if (skipped.count == listed)
         return;
     wchar_t format[MoreLineCapacity] = {}, more[MoreLineCapacity] = {};
-    FormatBounded(more, MoreLineCapacity, FetchTextOrOwn(MoreSkippedString, format, MoreLineCapacity),
-                  skipped.count - listed);
+    const wchar_t* moreFormat = FetchTextOrOwn(MoreSkippedString, format, MoreLineCapacity);
+    FormatBounded(more, MoreLineCapacity, moreFormat, skipped.count - listed);
     FormatBounded(list + length, (uint32_t)(ListCapacity - length), L"\n%s", more);
 }
 

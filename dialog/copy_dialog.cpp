@@ -66,9 +66,10 @@ static void CentreOnScreen(HWND window)
 // A naming template that cannot be used is shown back as typed, with the fields there are.
 static bool IsNamingUsable(HWND owner)
 {
-    if (!State.Options.NameByTags || CheckNameTemplate(State.Options.NameTemplate) == TemplateProblem::None)
+    const wchar_t* text = State.Options.NameTemplate;
+    if (!State.Options.NameByTags || CheckNameTemplate(text) == TemplateProblem::None)
         return true;
-    ShowFormattedBox(owner, MB_OK, BadTemplateString, BoxTextCapacity, State.Options.NameTemplate);
+    ShowFormattedBox(owner, MB_OK, BadTemplateString, BoxTextCapacity, text);
     return false;
 }
 

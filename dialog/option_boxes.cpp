@@ -39,7 +39,7 @@ void ReadOptionBoxes(HWND dialog)
     for (size_t i = 0; i < OptionCount; ++i) {
         const OptionRow& row = OptionTable[i];
         if (!row.text)
-            State.Options.*row.flag = IsDlgButtonChecked(dialog, row.control) == BST_CHECKED ? 1 : 0;
+            State.Options.*row.flag = IsDlgButtonChecked(dialog, row.control) == BST_CHECKED;
         else if (GetDlgItem(dialog, row.control))
             GetDlgItemTextW(dialog, row.control, State.Options.*row.text, NameTemplateCapacity);
     }
