@@ -97,8 +97,8 @@ int main(int argc, char** argv)
     struct {
         const char* name;
         void (*run)();
-    } benches[] = {{"lists", BenchCopyLists}, {"run", BenchCopyRun}, {"counter", BenchSizeCounter},
-                   {"resync", BenchResync}};
+    } benches[] = {{"lists", BenchCopyLists}, {"tags", BenchTaggedLists}, {"run", BenchCopyRun},
+                   {"counter", BenchSizeCounter}, {"resync", BenchResync}};
     for (const auto& bench : benches) {
         bool wanted = argc < 2;
         for (int i = 1; i < argc; ++i)

@@ -30,6 +30,7 @@ struct HostSimulator;
 void ConnectHost(HostSimulator* host);
 
 void BenchCopyLists();
+void BenchTaggedLists();
 void BenchCopyRun();
 void BenchSizeCounter();
 void BenchResync();

@@ -7,10 +7,13 @@
 //                 [--playlist|--no-playlist] [--m3u8|--no-m3u8] [--number|--no-number]
 //                 [--title|--no-title] [--directory|--no-directory]
 //                 [--skip-unchanged|--no-skip-unchanged] [--remove-dropped|--no-remove-dropped]
+//                 [--tags|--no-tags]
 //
 // With --resync it copies twice with both sync options on: once into the empty target, then,
 // after one file has changed, one entry has left the playlist and one has joined it, again;
-// and shows what the second run left alone, copied and removed.
+// and shows what the second run left alone, copied and removed. With --tags the copies are
+// named by the sample's tags with the template out of the box, and without numbers unless
+// --number follows.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -38,6 +41,7 @@ const OptionFlag Flags[] = {
     {L"directory", IncludeDirectoryBox, L"Keep parent directory", true},
     {L"skip-unchanged", SkipUnchangedBox, L"Only copy new or changed files", false},
     {L"remove-dropped", RemoveDroppedBox, L"Remove copies no longer in the playlist", false},
+    {L"tags", NameByTagsBox, L"Name by tags: %albumartist%\\%album%\\[%tracknumber% ]%title%", false},
 };
 
 struct DemoArguments {
@@ -62,6 +66,9 @@ bool SetFlag(const std::wstring& argument, DemoArguments* arguments)
             arguments->boxes[flag.box] = false;
         else
             continue;
+        // Tags carry the track number already.
+        if (flag.box == NameByTagsBox && arguments->boxes[flag.box])
+            arguments->boxes[NumberFilenamesBox] = false;
         return true;
     }
     return false;
@@ -113,13 +120,22 @@ void PrintOptions(const DemoArguments& arguments)
                   flag.label + L"\n");
 }
 
-void PrintPlaylist(const std::vector<SimEntry>& playlist)
+// Each entry's title, path and, when the player reads any, its tags.
+void PrintPlaylist(const std::vector<SimEntry>& playlist,
+                   const std::map<std::wstring, SimTags>& tags)
 {
     wchar_t line[32];
     for (size_t i = 0; i < playlist.size(); ++i) {
         _snwprintf(line, 32, L"  %2u. %3d s  ", (unsigned)(i + 1), playlist[i].lengthSeconds);
         PrintText(line + playlist[i].title + L"\n         " + playlist[i].path +
                   (FileExists(playlist[i].path) ? L"" : L"   (missing)") + L"\n");
+        auto found = tags.find(playlist[i].path);
+        if (found == tags.end())
+            continue;
+        std::wstring fields;
+        for (const auto& field : found->second)
+            fields += (fields.empty() ? L"" : L", ") + field.first + L"=" + field.second;
+        PrintText(L"         tags: " + fields + L"\n");
     }
 }
 
@@ -350,12 +366,13 @@ int RunDemo(const DemoArguments& arguments)
     std::wstring settings = arguments.run + L"settings\\";
     std::wstring music = arguments.run + L"music\\";
     std::vector<SimEntry> playlist = MakeSamplePlaylist(music);
+    std::map<std::wstring, SimTags> tags = SampleTags(music);
     CreateFolders(arguments.target);
 
     PrintText(L"Corvelle demo: the real plug-in in a simulated player\n  module:   " +
               arguments.module + L"\n  settings: " + settings + L"  (the player's settings folder)\n" +
               L"  target:   " + arguments.target + L"\n\nThe player's playlist:\n");
-    PrintPlaylist(playlist);
+    PrintPlaylist(playlist, tags);
 
     DialogWatcher startUp;  // start-up may show a box
     StartWatchingDialogs(&startUp);
@@ -369,12 +386,13 @@ int RunDemo(const DemoArguments& arguments)
         return 1;
     }
     demo.host->playlist = playlist;
+    demo.host->fileTags = tags;
     bool copied = RunCommand(demo, arguments);
     std::map<std::wstring, std::string> before = TakeStock(arguments.target);
     if (copied && arguments.resync) {
         ChangeSample(&playlist, music);
         PrintText(L"\nThe player's playlist now:\n");
-        PrintPlaylist(playlist);
+        PrintPlaylist(playlist, tags);
         demo.host->playlist = playlist;
         copied = RunCommand(demo, arguments);
     }

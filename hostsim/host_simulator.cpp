@@ -6,6 +6,21 @@
 static const wchar_t MainClass[] = L"CorvelleSimulatedHost";
 static const wchar_t EditorClass[] = L"CorvelleSimulatedPlaylistEditor";
 
+SimTags TagsOf(const wchar_t* text)
+{
+    SimTags tags;
+    std::wstring all = text;
+    for (size_t start = 0; start < all.size();) {
+        size_t end = all.find(L'|', start);
+        end = end == std::wstring::npos ? all.size() : end;
+        std::wstring field = all.substr(start, end - start);
+        size_t equals = field.find(L'=');
+        tags[field.substr(0, equals)] = field.substr(equals + 1);
+        start = end + 1;
+    }
+    return tags;
+}
+
 // --- Window messages ---------------------------------------------------------------------
 
 static const SimEntry* EntryAt(const HostSimulator* host, WPARAM index)

@@ -16,6 +16,9 @@
 // A file's tags, by field name ("artist", "track" ...), as the player's reader would give them.
 typedef std::map<std::wstring, std::wstring> SimTags;
 
+// Tags written "field=value|field=value".
+SimTags TagsOf(const wchar_t* text);
+
 struct SimEntry {
     std::wstring path;
     std::wstring title;

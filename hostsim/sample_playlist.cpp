@@ -8,17 +8,25 @@ struct SampleTrack {
     const wchar_t* title;
     int seconds;
     int kibibytes;
+    const wchar_t* tags;   // "field=value|field=value"; null: the player reads none
 };
 
 const SampleTrack Tracks[] = {
-    {L"Alpha Band\\First Album\\01 Opening.mp3", L"Alpha Band - Opening: Part 1/2", 185, 96},
-    {L"Alpha Band\\First Album\\02 Who.ogg", L"Alpha Band - Who? \"Live\" <2009>", 242, 128},
-    {L"Alpha Band\\Second Album\\Disc 1\\01 Rain.flac", L"Alpha Band - Rain * Snow | Hail", 301, 160},
+    {L"Alpha Band\\First Album\\01 Opening.mp3", L"Alpha Band - Opening: Part 1/2", 185, 96,
+     L"artist=Alpha Band|album=First Album|track=1/9|title=Opening: Part 1/2|year=2009|genre=Rock"},
+    {L"Alpha Band\\First Album\\02 Who.ogg", L"Alpha Band - Who? \"Live\" <2009>", 242, 128,
+     L"artist=Alpha Band|album=First Album|track=2/9|title=Who? \"Live\"|year=2009|genre=Rock"},
+    {L"Alpha Band\\Second Album\\Disc 1\\01 Rain.flac", L"Alpha Band - Rain * Snow | Hail", 301, 160,
+     L"artist=Alpha Band|albumartist=Alpha Band|album=Second Album|disc=1/2|track=1|"
+     L"title=Rain * Snow / Hail"},
     {L"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac\\\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1.mp3",
-     L"\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5", 199, 64},
-    {L"\u65e5\u672c\\\u3055\u304f\u3089.mp3", L"\u3055\u304f\u3089 (\u685c): \u6625", 230, 80},
-    {L"Singles\\back in black.wav", L"AC/DC: Back In Black?", 255, 48},
-    {L"Singles\\gone.mp3", L"Nobody - The Song That Went Away", 180, 0},
+     L"\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5", 199, 64,
+     L"artist=\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac|track=4|"
+     L"title=\u039a\u03b1\u03bb\u03b7\u03bc\u03ad\u03c1\u03b1 \u03ba\u03cc\u03c3\u03bc\u03b5"},
+    {L"\u65e5\u672c\\\u3055\u304f\u3089.mp3", L"\u3055\u304f\u3089 (\u685c): \u6625", 230, 80,
+     L"artist=\u65e5\u672c|album=\u6625|track=5|title=\u3055\u304f\u3089 (\u685c)"},
+    {L"Singles\\back in black.wav", L"AC/DC: Back In Black?", 255, 48, nullptr},
+    {L"Singles\\gone.mp3", L"Nobody - The Song That Went Away", 180, 0, nullptr},
 };
 
 // Recognisable bytes: the name, then filler up to the size.
@@ -43,6 +51,15 @@ std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder)
         playlist.push_back({path, track.title, track.seconds});
     }
     return playlist;
+}
+
+std::map<std::wstring, SimTags> SampleTags(const std::wstring& folder)
+{
+    std::map<std::wstring, SimTags> tags;
+    for (const SampleTrack& track : Tracks)
+        if (track.tags)
+            tags[folder + track.path] = TagsOf(track.tags);
+    return tags;
 }
 
 std::vector<SimEntry> RepeatPresentEntries(const std::vector<SimEntry>& sample, size_t count)

@@ -2,6 +2,7 @@
 // files in nested folders, titles with characters that file names may not hold and with
 // Greek and Japanese text, and one entry whose file is missing.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 #include "hostsim/host_simulator.h"
@@ -9,6 +10,10 @@
 // Makes the files below `folder` (with its closing backslash) and returns the playlist.
 // Every present file has contents of its own, so that a copy can be recognised.
 std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder);
+
+// The tags the player reads from the sample's files below `folder`, by path: every file has
+// them but one, whose copy keeps its playlist title when copies are named by tags.
+std::map<std::wstring, SimTags> SampleTags(const std::wstring& folder);
 
 // `count` entries that go round the present entries of `sample` again and again.
 std::vector<SimEntry> RepeatPresentEntries(const std::vector<SimEntry>& sample, size_t count);

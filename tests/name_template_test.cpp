@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include "copy/copy_lists.h"
 #include "copy/name_template.h"
@@ -32,18 +31,6 @@ TEST(NameTemplate, ProblemsAreFoundBeforeAnyCopy)
     };
     for (const ProblemCase& c : cases)
         EXPECT_EQ(CheckNameTemplate(c.text), c.problem) << Utf8(c.text);
-}
-
-// Tags as "field=value|field=value"; null: the player has no reader for the file.
-SimTags TagsOf(const wchar_t* text)
-{
-    SimTags tags;
-    std::wstringstream fields(text);
-    for (std::wstring field; std::getline(fields, field, L'|');) {
-        size_t equals = field.find(L'=');
-        tags[field.substr(0, equals)] = field.substr(equals + 1);
-    }
-    return tags;
 }
 
 struct NamingCase {
