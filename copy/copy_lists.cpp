@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "copy/companions.h"
 #include "copy/file_facts.h"
 #include "copy/name_template.h"
 #include "copy/playlist_file.h"
@@ -75,9 +76,13 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
             continue;
         const wchar_t *fileName, *extension;
         size_t pathLength = SplitPath(path, &fileName, &extension);
+        size_t destination = MeasureDestination(i, path, fileName, extension, pathLength, fixed);
         sizes.sourceChars += pathLength + 1;
-        sizes.destinationChars +=
-            MeasureDestination(i, path, fileName, extension, pathLength, fixed);
+        sizes.destinationChars += destination;
+        if (State.Options.CopyCompanions) {
+            sizes.sourceChars += CompanionSources(pathLength);
+            sizes.destinationChars += CompanionDestinations(destination);
+        }
     }
     return sizes;
 }
@@ -349,6 +354,11 @@ bool BuildCopyLists(CopyTarget target, HANDLE playlist, SkippedEntries* skipped,
     lists->keepsInStep = State.Options.SkipUnchanged != 0;
     lists->reservedName = State.Options.SavePlaylist ? target.path : nullptr;
     FillCopyLists(lists, prefix, target, playlist, skipped);
+    lists->companionSources = (size_t)(lists->sourceWrite - lists->sourceList);
+    lists->companionDestinations = (size_t)(lists->destinationWrite - lists->destinationList);
+    // Without the memory to match covers the songs are copied all the same.
+    if (State.Options.CopyCompanions)
+        AppendCompanions(lists);
     return true;
 }
 
@@ -358,6 +368,26 @@ static wchar_t* MoveDown(wchar_t* to, const wchar_t* from)
     size_t length = (size_t)(NextPath(from) - from);
     memmove(to, from, length * sizeof(wchar_t));
     return to + length;
+}
+
+// Moves the cover art and lyrics that are not there unchanged down after the songs kept.
+static int KeepChangedCompanions(CopyLists* lists, wchar_t** source, wchar_t** destination)
+{
+    const wchar_t* from = lists->sourceList + lists->companionSources;
+    const wchar_t* to = lists->destinationList + lists->companionDestinations;
+    int kept = 0;
+    for (int i = 0; i < lists->companions; ++i) {
+        const wchar_t* nextFrom = NextPath(from);
+        const wchar_t* nextTo = NextPath(to);
+        if (!IsUnchangedCopy(from, to)) {
+            *source = MoveDown(*source, from);
+            *destination = MoveDown(*destination, to);
+            ++kept;
+        }
+        from = nextFrom;
+        to = nextTo;
+    }
+    return kept;
 }
 
 int LeaveOutUnchanged(CopyLists* lists)
@@ -376,6 +406,7 @@ int LeaveOutUnchanged(CopyLists* lists)
         destination = MoveDown(destination, lists->destinationList + record.destination);
         ++kept;
     }
+    lists->companions = KeepChangedCompanions(lists, &source, &destination);
     *source = 0;
     *destination = 0;
     lists->sourceWrite = source;

@@ -24,7 +24,10 @@ struct CopyLists {
     wchar_t* destinationWrite;
     size_t sourceCapacity;     // in characters
     size_t destinationCapacity;
-    int entries;               // appended so far
+    int entries;               // songs appended so far
+    // Cover art and lyrics after the songs (copy/companions.h), and where they start.
+    int companions;
+    size_t companionSources, companionDestinations;
     CopyIndex index;           // every copy by source and destination, when the run keeps one
     // Keeping a folder in step (SkipUnchanged): each source is copied once, no two copies
     // share a name (nor take `reservedName`), and unchanged copies are marked.
@@ -51,9 +54,11 @@ const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int
 // Measures, allocates and fills the lists for `target` as it is now: with the playlist file's
 // name in it when one is wanted, which no copy of a folder kept in step may take. Lists every
 // present entry in `playlist` (when it is a file) and notes every other in `skipped` (when
-// given). False, with nothing allocated, when there is no memory.
+// given); then, when they are wanted, appends the songs' cover art and lyrics. False, with
+// nothing allocated, when there is no memory.
 bool BuildCopyLists(CopyTarget target, HANDLE playlist, SkippedEntries* skipped, CopyLists* lists);
 
-// Takes the copies marked unchanged out of both lists, which stay parallel; the index is of
-// no use afterwards. Returns how many copies were kept.
+// Takes the copies marked unchanged, and the cover art and lyrics already there unchanged, out
+// of both lists, which stay parallel; the index is of no use afterwards. Returns how many songs
+// were kept.
 int LeaveOutUnchanged(CopyLists* lists);

@@ -11,7 +11,8 @@ static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) 
 CopyOutcome NoteDestinations(const CopyLists& lists)
 {
     CopyOutcome outcome = {};
-    size_t count = lists.entries > 0 ? (size_t)lists.entries : 0;
+    size_t count = (size_t)(lists.entries > 0 ? lists.entries : 0) +
+                   (size_t)(lists.companions > 0 ? lists.companions : 0);
     size_t setBytes = TextSetBytes(count);
     char* block = (char*)malloc(NotedBytes(count) + 3 * setBytes);
     if (!block)
@@ -30,6 +31,7 @@ CopyOutcome NoteDestinations(const CopyLists& lists)
         copy.inPlace = 0;
         AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
     }
+    outcome.songs = lists.entries > 0 ? (uint32_t)lists.entries : 0;
     return outcome;
 }
 
@@ -58,7 +60,7 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
                        now.size == copy.source.size;
         AddText(copy.inPlace ? &outcome->placed : &outcome->failed, lists.destinationList,
                 OffsetIn(lists.destinationList, destination));
-        outcome->missing += copy.inPlace ? 0 : 1;
+        outcome->missing += copy.inPlace || i >= outcome->songs ? 0 : 1;
     }
     destination = lists.destinationList;
     for (uint32_t i = 0; i < outcome->count; ++i, destination = NextPath(destination)) {
@@ -97,6 +99,10 @@ static bool IsEntryInPlace(const void* context, uint32_t entry, const wchar_t* l
     wchar_t destination[PathCapacity];
     wmemcpy(destination, check.target.path, folderLength);
     wcscpy(destination + folderLength, listed);
+    // A file written with "/" between folders names the same copies; no copy's name holds one.
+    for (wchar_t* at = destination + folderLength; *at; ++at)
+        if (*at == L'/')
+            *at = L'\\';
     return FindInTextSet(outcome.failed, check.lists->destinationList, destination) < 0;
 }
 

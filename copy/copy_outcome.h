@@ -22,8 +22,9 @@ struct NotedCopy {
 
 struct CopyOutcome {
     NotedCopy* copies;  // null: nothing noted (no memory), and nothing is judged
-    uint32_t count;
-    uint32_t missing;   // copies not in place
+    uint32_t count;     // every pair, cover art and lyrics included
+    uint32_t songs;     // the first pairs, which the playlist lists
+    uint32_t missing;   // songs not in place
     TextSet failed;     // their destinations, in the destination list
     TextSet placed;     // the destinations of the copies in place
     TextSet sources;    // every source, for the files that must never be removed
@@ -34,7 +35,8 @@ CopyOutcome NoteDestinations(const CopyLists& lists);
 // After the copy: marks the copies in place and removes each destination that is not and that
 // the shell wrote to (absent before, or its size or write time changed), unless it is a source
 // of the run or another copy of the run is in place there (two entries may derive one name). A
-// file the user declined to replace is unchanged and stays. Returns `missing`.
+// file the user declined to replace is unchanged and stays. Returns `missing`: cover art and
+// lyrics are judged and removed alike, but counted apart from the songs.
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists);
 // Writes the playlist file (`target`'s path) anew, with the same header and lines, listing
 // only the entries whose copies are in place; copies left out as unchanged are. `codePage` is

@@ -89,7 +89,7 @@ static void CopyAndLook(const CopyLists& lists, CopyTarget target)
         if (State.Options.SavePlaylist)
             ListOnlyCopiesInPlace(outcome, lists, target, PlaylistCodePage());
         ShowFormattedBox(State.HostWindow, RunBoxStyle, FailedCopiesString, BoxTextCapacity,
-                         (unsigned)outcome.missing, (unsigned)outcome.count);
+                         (unsigned)outcome.missing, (unsigned)outcome.songs);
     }
     FreeCopyOutcome(&outcome);
 }
@@ -100,7 +100,7 @@ void RunCopy(CopyTarget target)
     if (!PrepareCopy(target, &lists))
         return;
     // With no present (or no changed) entry there is nothing to hand to the shell.
-    if (lists.entries > 0)
+    if (lists.entries + lists.companions > 0)
         CopyAndLook(lists, target);
     FreeCopyLists(&lists);
 }

@@ -2,10 +2,12 @@
 #include <shellapi.h>
 #include <stdlib.h>
 #include <wchar.h>
+#include "copy/companions.h"
 #include "copy/file_facts.h"
 #include "copy/name_characters.h"
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
+#include "text/format_bounded.h"
 #include "text/message_box.h"
 
 static const size_t PreviousPlaylistLimit = 16 * 1024 * 1024;
@@ -145,23 +147,51 @@ struct Leftovers {
     wchar_t* list;
     wchar_t* write;
     TextSet named;
-    unsigned count;
+    unsigned count;  // the copies; their lyrics go uncounted
 };
 
-// Room for every line that could be a leftover, counted before anything is looked up.
-static size_t LeftoverRoom(const PreviousPlaylist& previous, int folderLength, size_t* lines)
+// Room for every line that could be a leftover, and for its lyrics when they go too, counted
+// before anything is looked up; `paths` receives how many paths that can be.
+static size_t LeftoverRoom(const PreviousPlaylist& previous, int folderLength, size_t* paths)
 {
     PlaylistLines reader = ReadPlaylistLines(previous.file, previous.codePage);
-    size_t room = 1;
-    *lines = 0;
+    size_t room = 1, perLine = State.Options.CopyCompanions ? 2 : 1;
+    *paths = 0;
     wchar_t wide[PathCapacity], relative[PathCapacity];
     while (NextListedPath(&reader, wide)) {
         if (!ResolveListedPath(wide, relative, PathCapacity))
             continue;
-        room += (size_t)folderLength + wcslen(relative) + 1;
-        ++*lines;
+        room += perLine * ((size_t)folderLength + wcslen(relative) + 1) + (perLine - 1) * 4;
+        *paths += perLine;
     }
     return room;
+}
+
+static void AddLeftover(Leftovers* found, const wchar_t* full)
+{
+    uint32_t offset = (uint32_t)(found->write - found->list);
+    size_t fullLength = wcslen(full) + 1;
+    wmemcpy(found->write, full, fullLength);
+    found->write += fullLength;
+    *found->write = 0;
+    AddText(&found->named, found->list, offset);
+}
+
+// A copy's lyrics go with it, unless they are not a plain file or this run copies them.
+static void AddLyricsOf(Leftovers* found, const CopyLists& lists, const wchar_t* full)
+{
+    wchar_t lyrics[PathCapacity];
+    if (!LyricsPathOf(full, lyrics) || FindInTextSet(found->named, found->list, lyrics) >= 0)
+        return;
+    DWORD attributes = GetFileAttributesW(lyrics);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return;
+    const wchar_t* destination = lists.destinationList + lists.companionDestinations;
+    for (int i = 0; i < lists.companions; ++i, destination = NextPath(destination))
+        if (SameFileName(destination, lyrics))
+            return;
+    AddLeftover(found, lyrics);
 }
 
 static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
@@ -174,13 +204,10 @@ static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& 
             continue;
         if (FindInTextSet(found->named, found->list, full) >= 0)
             continue;
-        uint32_t offset = (uint32_t)(found->write - found->list);
-        size_t fullLength = wcslen(full) + 1;
-        wmemcpy(found->write, full, fullLength);
-        found->write += fullLength;
-        *found->write = 0;
-        AddText(&found->named, found->list, offset);
+        AddLeftover(found, full);
         ++found->count;
+        if (State.Options.CopyCompanions)
+            AddLyricsOf(found, lists, full);
     }
 }
 
@@ -201,16 +228,47 @@ static void MoveToRecycleBin(const wchar_t* list)
     SHFileOperationW(&request);
 }
 
-// Each folder between a removed file and the target folder goes when it is empty; the first
-// that is not empty (or not removable) ends the climb.
+// A cover that went with the copies and is all that is left in `folder` goes too.
+static void RemoveLoneCover(const wchar_t* folder)
+{
+    wchar_t pattern[PathCapacity], cover[PathCapacity + 1] = {};
+    if (FormatBounded(pattern, PathCapacity, L"%s\\*", folder) != FormatOk)
+        return;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    int others = 0;
+    do {
+        bool dots = wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0;
+        if (dots)
+            continue;
+        if (!cover[0] && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsCoverName(data.cFileName))
+            FormatBounded(cover, PathCapacity, L"%s\\%s", folder, data.cFileName);
+        else
+            ++others;
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    // The shell's list of one path ends with an empty one.
+    if (cover[0] && !others)
+        MoveToRecycleBin(cover);
+}
+
+// Each folder between a removed file and the target folder goes when it is empty (but for the
+// cover that went with its copies); the first that is not empty (or not removable) ends the
+// climb.
 static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
 {
     wchar_t folder[PathCapacity];
     for (const wchar_t* path = list; *path; path = NextPath(path)) {
         lstrcpynW(folder, path, PathCapacity);
-        while (CutToFolderInside(folder, folderLength))
+        while (CutToFolderInside(folder, folderLength)) {
+            if (State.Options.CopyCompanions)
+                RemoveLoneCover(folder);
             if (!RemoveDirectoryW(folder))
                 break;
+        }
     }
 }
 
@@ -218,15 +276,15 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, C
 {
     if (!previous.file.bytes || !lists.index.records)
         return;
-    size_t lines;
-    size_t room = LeftoverRoom(previous, target.folderLength, &lines);
-    if (!lines)
+    size_t paths;
+    size_t room = LeftoverRoom(previous, target.folderLength, &paths);
+    if (!paths)
         return;
     size_t listBytes = (room * sizeof(wchar_t) + 3) & ~(size_t)3;
-    char* block = (char*)malloc(listBytes + TextSetBytes(lines));
+    char* block = (char*)malloc(listBytes + TextSetBytes(paths));
     if (!block)
         return;
-    Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, lines), 0};
+    Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, paths), 0};
     *found.write = 0;
     CollectLeftovers(previous, lists, target, &found);
     if (found.count && AskToRemove(found.count)) {

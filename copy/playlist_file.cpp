@@ -123,9 +123,21 @@ static void WriteTitle(HANDLE file, const wchar_t* title)
     }
 }
 
+// Players outside Windows read "/" between folders, and some devices only "\\": the user chooses.
+static const wchar_t* WithChosenSeparators(const wchar_t* relativePath, wchar_t* slashed)
+{
+    if (!State.Options.PlaylistSlashes)
+        return relativePath;
+    size_t i = 0;
+    for (; relativePath[i] && i < PathCapacity - 1; ++i)
+        slashed[i] = relativePath[i] == L'\\' ? L'/' : relativePath[i];
+    slashed[i] = 0;
+    return slashed;
+}
+
 void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
 {
-    wchar_t line[ExtendedInfoCapacity] = {};
+    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity];
     SetPlaylistPosition(index);
     int seconds = CurrentTrackLength();
     const wchar_t* title = PlaylistTitle(index);
@@ -133,7 +145,7 @@ void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
     WritePlaylistText(file, line);
     WriteTitle(file, title);
     WritePlaylistText(file, L"\r\n");
-    WritePlaylistText(file, relativePath);
+    WritePlaylistText(file, WithChosenSeparators(relativePath, slashed));
     WritePlaylistText(file, L"\r\n");
 }
 

@@ -21,8 +21,9 @@ bool NamePlaylistFile(CopyTarget target);
 // Creates the file at `path`, replacing one of that name, and writes the byte order mark
 // (for "playlist.m3u8") and "#EXTM3U"; INVALID_HANDLE_VALUE when it cannot be created.
 HANDLE CreatePlaylistWithHeader(const wchar_t* path);
-// The two lines of a copied entry: "#EXTINF:<seconds>,<title>" and its relative path. Makes
-// the entry the host's current one, to ask its length.
+// The two lines of a copied entry: "#EXTINF:<seconds>,<title>" and its relative path, with
+// "/" between folders when PlaylistSlashes is on. Makes the entry the host's current one, to
+// ask its length.
 void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath);
 
 // Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the

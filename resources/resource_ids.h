@@ -17,6 +17,8 @@
 #define FreeSpaceReadout 1009
 #define NameByTagsBox 1010
 #define NameTemplateEdit 1011
+#define CopyCompanionsBox 1012
+#define PlaylistSlashesBox 1013
 
 // String table numbers.
 #define CaptionString 1

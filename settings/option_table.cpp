@@ -18,6 +18,10 @@ const OptionRow OptionTable[] = {
     {L"NameByTags", NameByTagsBox, &CopyOptions::NameByTags, nullptr, TagGroup, 0, false},
     {L"NameTemplate", NameTemplateEdit, nullptr, &CopyOptions::NameTemplate, TagGroup,
      NameByTagsBox, false},
+    {L"CopyCompanions", CopyCompanionsBox, &CopyOptions::CopyCompanions, nullptr, CompanionGroup, 0,
+     false},
+    {L"PlaylistSlashes", PlaylistSlashesBox, &CopyOptions::PlaylistSlashes, nullptr, SlashGroup,
+     SavePlaylistBox, false},
 };
 const size_t OptionCount = sizeof OptionTable / sizeof OptionTable[0];
 

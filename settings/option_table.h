@@ -13,6 +13,8 @@ enum OptionGroup : uint32_t {
     EveryTemplate = 0,  // every template has these controls
     SyncGroup = 1,      // keeping a folder in step
     TagGroup = 2,       // naming copies from their tags
+    CompanionGroup = 3, // cover art and lyrics
+    SlashGroup = 4,     // "/" in the playlist file
 };
 
 typedef wchar_t (CopyOptions::*TextOption)[NameTemplateCapacity];

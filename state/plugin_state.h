@@ -40,6 +40,8 @@ struct CopyOptions {
     // Folders and file names from the tags, by the template (copy/name_template.h).
     int32_t NameByTags = 0;
     wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";
+    int32_t CopyCompanions = 0;   // cover art and lyrics go with the copies (copy/companions.h)
+    int32_t PlaylistSlashes = 0;  // the playlist file separates folders with "/"
 };
 
 struct PluginState {

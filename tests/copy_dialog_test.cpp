@@ -154,7 +154,7 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
                                        "NumberFilenames=0\r\nUsePlaylistTitle=0\r\n"
                                        "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
                                        "RemoveDropped=0\r\n" +
-                                       std::string(SavedNamingKeys));
+                                       std::string(SavedLaterKeys));
     EXPECT_TRUE(ListFiles(target).empty());
     EXPECT_TRUE(host->playing);
 
@@ -165,7 +165,9 @@ TEST_F(CopyDialogTest, CancellingSavesTheBoxesAndCopiesNothing)
     EXPECT_EQ(again.ticked, "SavePlaylist IncludeDirectory");
 }
 
-TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
+// Removing dropped copies reads the previous playlist file, and "/" is for the playlist file:
+// both are offered only while one is created.
+TEST_F(CopyDialogTest, PlaylistOptionsAreOfferedOnlyWhileAPlaylistIsCreated)
 {
     struct Case {
         const char* file;
@@ -181,21 +183,22 @@ TEST_F(CopyDialogTest, RemoveDroppedIsOfferedOnlyWhileAPlaylistIsCreated)
         SCOPED_TRACE(c.file);
         State.Options = CopyOptions();
         WriteBytes(settingsFile, c.file);
-        std::vector<bool> enabled;
+        std::vector<bool> enabled, slashes;
         SaveAsRun run;
-        run.onStep = [&enabled](HWND, HWND area) {
+        run.onStep = [&enabled, &slashes](HWND, HWND area) {
             if (!enabled.empty())
                 return;  // the first step only
             HWND playlist = GetDlgItem(area, SavePlaylistBox);
-            HWND remove = GetDlgItem(area, RemoveDroppedBox);
-            enabled.push_back(IsWindowEnabled(remove) != FALSE);
-            for (int click = 0; click < 2; ++click) {
-                SendMessageW(playlist, BM_CLICK, 0, 0);
-                enabled.push_back(IsWindowEnabled(remove) != FALSE);
+            for (int click = 0; click <= 2; ++click) {
+                if (click)
+                    SendMessageW(playlist, BM_CLICK, 0, 0);
+                enabled.push_back(IsWindowEnabled(GetDlgItem(area, RemoveDroppedBox)) != FALSE);
+                slashes.push_back(IsWindowEnabled(GetDlgItem(area, PlaylistSlashesBox)) != FALSE);
             }
         };
         Open(run);
         EXPECT_EQ(enabled, c.enabled);
+        EXPECT_EQ(slashes, c.enabled);
         EXPECT_EQ(run.ticked, c.ticked);
     }
 }
@@ -248,7 +251,7 @@ TEST_F(CopyDialogTest, FreeSpaceReadoutFollowsTheFolderShown)
 TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirKeysAlone)
 {
     const std::string later = "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nNameByTags=1\r\n"
-                              "NameTemplate=%title%\r\n";
+                              "NameTemplate=%title%\r\nCopyCompanions=1\r\nPlaylistSlashes=1\r\n";
     WriteBytes(settingsFile, later);
     State.Options.SkipUnchanged = 1;  // left by an earlier opening
     State.Options.NameByTags = 1;
@@ -265,7 +268,8 @@ TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirK
     State.LanguageInstance = State.ModuleInstance;
     SaveAsRun own;
     Open(own);
-    EXPECT_EQ(own.ticked, "SavePlaylist NumberFilenames SkipUnchanged RemoveDropped NameByTags");
+    EXPECT_EQ(own.ticked, "SavePlaylist NumberFilenames SkipUnchanged RemoveDropped NameByTags "
+                          "CopyCompanions PlaylistSlashes");
     EXPECT_EQ(own.texts["NameTemplate"], L"%title%");
 }
 
@@ -480,7 +484,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     ASSERT_NE(found, nullptr);
     const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
     TemplateReader read{base};
-    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 82});
+    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 95});
 
     const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -500,6 +504,8 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1008, L"BUTTON", L"&Remove copies no longer in the playlist", 201, 54, 150, 8, box, 0},
         {1010, L"BUTTON", L"Name &by tags:", 92, 69, 60, 8, box, 0},
         {1011, L"EDIT", L"", 155, 67, 196, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
+        {1013, L"BUTTON", L"&Use / in playlist", 101, 83, 90, 8, box, 0},
+        {1012, L"BUTTON", L"Cover &art and lyrics", 201, 83, 150, 8, box, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {

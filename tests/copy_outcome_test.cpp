@@ -127,6 +127,8 @@ const RewriteCase RewriteCases[] = {
      {L"old.mp3", L"new.mp3", Greek + L"\\x.mp3", L"new.mp3"}},
     {"kept in step, ANSI, any case", true, CP_ACP, {L"A.mp3", L"b.mp3"}, {{L"a.MP3", false}, {L"b.mp3", true}},
      {L"b.mp3"}},
+    {"kept in step, / between folders", true, CP_UTF8, {Greek + L"/x.mp3", Greek + L"/y.mp3"},
+     {{Greek + L"\\x.mp3", true}, {Greek + L"\\y.mp3", false}}, {Greek + L"/x.mp3"}},
 };
 
 // A playlist file as a run writes it; each entry's title is its path, so that an entry's two

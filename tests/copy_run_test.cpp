@@ -4,7 +4,7 @@
 #include "copy/room_check.h"
 #include "hostsim/dialog_watcher.h"
 #include "support/case_names.h"
-#include "support/plugin_fixture.h"
+#include "support/run_fixture.h"
 
 namespace {
 
@@ -16,32 +16,8 @@ std::wstring MissingText(const std::wstring& path)
     return L"Error copying file: '" + path + L"', skipping.";
 }
 
-class CopyRun : public PluginFixture {
+class CopyRun : public RunFixture {
 protected:
-    void SetUp() override
-    {
-        PluginFixture::SetUp();
-        ConnectServices();
-        source = folder + L"src\\";
-        target = folder + L"out\\";
-        CreateFolders(source);
-        CreateFolders(target);
-        // The shell's question before replacing a file is answered Yes; ours are OK boxes.
-        watcher.handler = [](HWND dialog) {
-            if (!GetDlgItem(dialog, IDYES))
-                return false;
-            PressButton(dialog, IDYES);
-            return true;
-        };
-        StartWatchingDialogs(&watcher);
-    }
-
-    void TearDown() override
-    {
-        StopWatchingDialogs(&watcher);
-        PluginFixture::TearDown();
-    }
-
     // A source file under src\ with its own bytes; returns its full path.
     std::wstring Source(const std::wstring& relative, const std::string& bytes)
     {
@@ -88,9 +64,7 @@ protected:
 
     std::string Header() const { return State.Options.SaveM3U8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n"; }
 
-    std::wstring source, target;
     wchar_t path[PathCapacity + Guard];
-    DialogWatcher watcher;
 };
 
 // --- Copies ------------------------------------------------------------------------------

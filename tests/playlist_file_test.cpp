@@ -84,6 +84,7 @@ struct EntryCase {
     SimEntry entry;
     const wchar_t* relative;
     std::wstring expected;  // converted in the case's code page
+    int playlistSlashes = 0;
 };
 
 void PrintTo(const EntryCase& c, std::ostream* out) { *out << c.name; }
@@ -95,6 +96,7 @@ TEST_P(PlaylistEntries, TwoLinesPerEntry)
     const EntryCase& c = GetParam();
     SetPlaylist({{L"D:\\a.mp3", L"First", 11}, c.entry, {L"D:\\c.mp3", L"Third", 33}});
     State.Options.SaveM3U8 = c.saveM3U8;
+    State.Options.PlaylistSlashes = c.playlistSlashes;
     std::string bytes = Written([&](HANDLE file) { WritePlaylistEntry(file, 1, c.relative); });
     EXPECT_EQ(bytes, ToCodePage(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
     EXPECT_EQ(host->position, 1) << "the entry stays the host's current one";
@@ -111,6 +113,8 @@ const std::wstring LongTitle = std::wstring(3000, L'T') + Emoji + std::wstring(2
 
 const EntryCase EntryCases[] = {
     {"ansi", 0, Entry(L"Song", 215), L"Album\\02_b.mp3", L"#EXTINF:215,Song\r\nAlbum\\02_b.mp3\r\n"},
+    {"slashes between folders", 1, Entry(L"A\\B", 215), L"Artist\\Album\\02_b.mp3",
+     L"#EXTINF:215,A\\B\r\nArtist/Album/02_b.mp3\r\n", 1},
     {"utf8", 1, Entry(L"\x65e5\x672c " + Emoji, 5), L"b.mp3",
      L"#EXTINF:5,\x65e5\x672c " + Emoji + L"\r\nb.mp3\r\n"},
     {"negative length", 0, Entry(L"Stream", -1), L"b.mp3", L"#EXTINF:-1,Stream\r\nb.mp3\r\n"},

@@ -424,7 +424,7 @@ TEST_F(PluginEntry, MenuCommandCopiesThePlaylistWithItsOptions)
                                          "NumberFilenames=1\r\nUsePlaylistTitle=0\r\n"
                                          "IncludeDirectory=0\r\nSkipUnchanged=0\r\n"
                                          "RemoveDropped=0\r\n" +
-                                       std::string(SavedNamingKeys));
+                                       std::string(SavedLaterKeys));
     // The host's own procedure saw the command after the copy was over.
     ASSERT_FALSE(CommandsSeen().empty());
     EXPECT_EQ(CommandsSeen().back().wParam, Command);

@@ -50,7 +50,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
                                        "NumberFilenames=0\r\nUsePlaylistTitle=1\r\n"
                                        "IncludeDirectory=1\r\nSkipUnchanged=0\r\n"
                                        "RemoveDropped=1\r\n" +
-                                       std::string(SavedNamingKeys));
+                                       std::string(SavedLaterKeys));
     State.Options = CopyOptions();
     LoadOptions();
     EXPECT_EQ(OptionsText(State.Options), "SavePlaylist UsePlaylistTitle IncludeDirectory RemoveDropped");
@@ -67,7 +67,7 @@ TEST_F(SettingsStoreTest, WithoutTheSyncBoxesTheirOptionsAreOffAndTheirKeysStay)
     EXPECT_EQ(ReadBytes(settingsFile), "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\n"
                                        "SaveM3U8=1\r\nSavePlaylist=0\r\nNumberFilenames=1\r\n"
                                        "UsePlaylistTitle=0\r\nIncludeDirectory=0\r\n" +
-                                       std::string(SavedNamingKeys));
+                                       std::string(SavedLaterKeys));
     State.MissingOptionGroups = 0;
     LoadOptions();
     EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 NumberFilenames SkipUnchanged RemoveDropped");

@@ -144,7 +144,8 @@ std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
     return paths;
 }
 
-const char SavedNamingKeys[] = "NameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n";
+const char SavedLaterKeys[] = "NameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n"
+                              "CopyCompanions=0\r\nPlaylistSlashes=0\r\n";
 
 static std::string Narrow(const wchar_t* key)
 {

@@ -34,8 +34,9 @@ protected:
     std::vector<std::wstring> foldersElsewhere;
 };
 
-// The naming keys as a save writes them with the naming options as they come out of the box.
-extern const char SavedNamingKeys[];
+// The keys of the options added after the first seven, as a save writes them with those
+// options as they come out of the box: naming by tags, cover art and lyrics, "/".
+extern const char SavedLaterKeys[];
 
 // Options with exactly the ones named on, by their settings keys; a key may carry a value:
 // "SavePlaylist NumberFilenames UsePlaylistTitle=5".

@@ -1,0 +1,25 @@
+#include "support/run_fixture.h"
+
+void RunFixture::SetUp()
+{
+    PluginFixture::SetUp();
+    ConnectServices();
+    source = folder + L"src\\";
+    target = folder + L"out\\";
+    CreateFolders(source);
+    CreateFolders(target);
+    // Our boxes are OK boxes, which the watcher's default answer takes.
+    watcher.handler = [](HWND dialog) {
+        if (!GetDlgItem(dialog, IDYES))
+            return false;
+        PressButton(dialog, IDYES);
+        return true;
+    };
+    StartWatchingDialogs(&watcher);
+}
+
+void RunFixture::TearDown()
+{
+    StopWatchingDialogs(&watcher);
+    PluginFixture::TearDown();
+}

@@ -1,0 +1,14 @@
+// Copy runs in the test program: sources below src\ and copies below out\ of the test's
+// folder, and every box answered, the shell's question before replacing a file with Yes.
+#pragma once
+#include "hostsim/dialog_watcher.h"
+#include "support/plugin_fixture.h"
+
+class RunFixture : public PluginFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::wstring source, target;  // with their closing backslashes
+    DialogWatcher watcher;
+};
