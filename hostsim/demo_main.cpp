@@ -7,7 +7,7 @@
 //                 [--playlist|--no-playlist] [--m3u8|--no-m3u8] [--number|--no-number]
 //                 [--title|--no-title] [--directory|--no-directory]
 //                 [--skip-unchanged|--no-skip-unchanged] [--remove-dropped|--no-remove-dropped]
-//                 [--tags|--no-tags]
+//                 [--tags|--no-tags] [--companions|--no-companions] [--slashes|--no-slashes]
 //
 // With --resync it copies twice with both sync options on: once into the empty target, then,
 // after one file has changed, one entry has left the playlist and one has joined it, again;
@@ -42,6 +42,8 @@ const OptionFlag Flags[] = {
     {L"skip-unchanged", SkipUnchangedBox, L"Only copy new or changed files", false},
     {L"remove-dropped", RemoveDroppedBox, L"Remove copies no longer in the playlist", false},
     {L"tags", NameByTagsBox, L"Name by tags: %albumartist%\\%album%\\[%tracknumber% ]%title%", false},
+    {L"companions", CopyCompanionsBox, L"Cover art and lyrics", false},
+    {L"slashes", PlaylistSlashesBox, L"Use / in playlist", false},
 };
 
 struct DemoArguments {

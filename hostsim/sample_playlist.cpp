@@ -29,6 +29,12 @@ const SampleTrack Tracks[] = {
     {L"Singles\\gone.mp3", L"Nobody - The Song That Went Away", 180, 0, nullptr},
 };
 
+// Files beside the songs that no playlist lists: an album's cover and a song's lyrics.
+const wchar_t* const Companions[] = {
+    L"Alpha Band\\First Album\\folder.jpg",
+    L"Alpha Band\\Second Album\\Disc 1\\01 Rain.lrc",
+};
+
 // Recognisable bytes: the name, then filler up to the size.
 std::string SampleContents(const std::wstring& name, int kibibytes)
 {
@@ -50,6 +56,8 @@ std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder)
         }
         playlist.push_back({path, track.title, track.seconds});
     }
+    for (const wchar_t* companion : Companions)
+        WriteFileBytes(folder + companion, SampleContents(companion, 4));
     return playlist;
 }
 

@@ -1,6 +1,7 @@
 // A small music collection made on disk for the demo and the screenshots, and its playlist:
 // files in nested folders, titles with characters that file names may not hold and with
-// Greek and Japanese text, and one entry whose file is missing.
+// Greek and Japanese text, one entry whose file is missing, and beside the songs an album's
+// cover and a song's lyrics.
 #pragma once
 #include <map>
 #include <string>
