@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <stdlib.h>
 #include <wchar.h>
+#include "copy/copy_index.h"
 #include "copy/file_facts.h"
 #include "state/plugin_state.h"
 
@@ -70,14 +71,22 @@ static void AppendPair(CopyLists* lists, const wchar_t* source, const wchar_t* d
     lists->companions++;
 }
 
-static void AppendLyrics(CopyLists* lists, const wchar_t* source, const wchar_t* destination)
+// Two songs of one name but for their extensions share their lyrics: one copy of them is
+// enough, and a second would have the shell ask whether to replace the first.
+static void AppendLyrics(CopyLists* lists, TextSet* named, const wchar_t* source,
+                         const wchar_t* destination)
 {
     wchar_t lyrics[PathCapacity], copy[PathCapacity];
     FileFacts facts;
     if (!LyricsPathOf(source, lyrics) || SameFileName(lyrics, source) ||
-        !QueryFileFacts(lyrics, &facts) || !LyricsPathOf(destination, copy))
+        !QueryFileFacts(lyrics, &facts) || !LyricsPathOf(destination, copy) ||
+        FindInTextSet(*named, lists->destinationList, copy) >= 0)
         return;
+    int before = lists->companions;
+    uint32_t at = (uint32_t)(lists->destinationWrite - lists->destinationList);
     AppendPair(lists, lyrics, copy);
+    if (lists->companions > before)
+        AddText(named, lists->destinationList, at);
 }
 
 // --- The covers of the folders of copies ------------------------------------------------------
@@ -242,19 +251,20 @@ static void AppendCovers(CopyLists* lists, const FolderCovers& covers)
 bool AppendCompanions(CopyLists* lists)
 {
     size_t songs = lists->entries > 0 ? (size_t)lists->entries : 0;
-    size_t slots = SlotCount(songs);
-    char* block = (char*)malloc(songs * sizeof(FolderCover) + slots * sizeof(uint32_t));
+    size_t slots = SlotCount(songs), folderBytes = songs * sizeof(FolderCover);
+    char* block = (char*)malloc(folderBytes + slots * sizeof(uint32_t) + TextSetBytes(songs));
     if (!block)
         return false;
-    FolderCovers covers = {(FolderCover*)block, 0, (uint32_t*)(block + songs * sizeof(FolderCover)),
+    FolderCovers covers = {(FolderCover*)block, 0, (uint32_t*)(block + folderBytes),
                            (uint32_t)(slots - 1)};
     for (size_t i = 0; i < slots; ++i)
         covers.slots[i] = 0;
+    TextSet lyrics = PlaceTextSet(block + folderBytes + slots * sizeof(uint32_t), songs);
     LastFolder last = {};
     const wchar_t* source = lists->sourceList;
     const wchar_t* destination = lists->destinationList;
     for (size_t i = 0; i < songs; ++i, source = NextPath(source), destination = NextPath(destination)) {
-        AppendLyrics(lists, source, destination);
+        AppendLyrics(lists, &lyrics, source, destination);
         NoteCover(&covers, *lists, source, destination, &last);
     }
     AppendCovers(lists, covers);

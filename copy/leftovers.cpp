@@ -177,7 +177,8 @@ static void AddLeftover(Leftovers* found, const wchar_t* full)
     AddText(&found->named, found->list, offset);
 }
 
-// A copy's lyrics go with it, unless they are not a plain file or this run copies them.
+// A copy's lyrics go with it, unless they are not a plain file or this run copies to or from
+// them.
 static void AddLyricsOf(Leftovers* found, const CopyLists& lists, const wchar_t* full)
 {
     wchar_t lyrics[PathCapacity];
@@ -187,10 +188,14 @@ static void AddLyricsOf(Leftovers* found, const CopyLists& lists, const wchar_t*
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return;
+    const wchar_t* source = lists.sourceList + lists.companionSources;
     const wchar_t* destination = lists.destinationList + lists.companionDestinations;
-    for (int i = 0; i < lists.companions; ++i, destination = NextPath(destination))
-        if (SameFileName(destination, lyrics))
+    for (int i = 0; i < lists.companions; ++i) {
+        if (SameFileName(source, lyrics) || SameFileName(destination, lyrics))
             return;
+        source = NextPath(source);
+        destination = NextPath(destination);
+    }
     AddLeftover(found, lyrics);
 }
 

@@ -203,7 +203,7 @@ static void Expand(const wchar_t* text, EntryTags* tags, wchar_t* out)
     out[x.length] = 0;
 }
 
-void ExpandNameTemplate(const wchar_t* text, int index, const wchar_t* path, wchar_t* out)
+static void ExpandNameTemplate(const wchar_t* text, int index, const wchar_t* path, wchar_t* out)
 {
     EntryTags tags;
     tags.index = index;

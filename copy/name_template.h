@@ -14,11 +14,6 @@ TemplateProblem CheckNameTemplate(const wchar_t* text);
 // Room for a template expanded with every value it asks.
 const size_t ExpandedCapacity = 2048;
 
-// Expands the template for playlist entry `index`, whose source is `path`, into `out`
-// (ExpandedCapacity characters, terminated). Every "\" in it is one the template wrote: a "\"
-// or "/" in a value comes as its look-alike. The host is asked each tag once at most.
-void ExpandNameTemplate(const wchar_t* text, int index, const wchar_t* path, wchar_t* out);
-
 // An entry's name by the template: its folders, each a name by the rules with its backslash
 // (an empty one is left out), and the base of its file name, without spaces at its ends.
 struct TemplateName {
@@ -29,7 +24,9 @@ struct TemplateName {
     size_t baseLength;
 };
 
-// Names entry `index` by the template, its folders taking at most `foldersMost` units: when
-// they would take more, they are cut from the deepest. False when not even that fits.
+// Names entry `index`, whose source is `path`, by the template, its folders taking at most
+// `foldersMost` units: when they would take more, they are cut from the deepest. False when not
+// even that fits. Every "\" of the expanded template is one the template wrote: a "\" or "/"
+// in a value comes as its look-alike. The host is asked each tag once at most.
 bool NameByTemplate(const wchar_t* text, int index, const wchar_t* path, const NamingRules& rules,
                     size_t foldersMost, TemplateName* name);

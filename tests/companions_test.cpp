@@ -53,6 +53,8 @@ const RuleCase RuleCases[] = {
      {L"!A\\01 Rain.flac=r", L"A\\01 Rain.lrc=l", L"!A\\02 Sun.flac=s"},
      {L"A\\1_01 Rain.flac", L"A\\1_01 Rain.lrc", L"A\\2_02 Sun.flac"}},
     {"lyrics in any case", "", {L"!B\\x.mp3=x", L"B\\x.LRC=l"}, {L"x.lrc", L"x.mp3"}},
+    {"lyrics two songs share, once", "", {L"!E\\a.mp3=a", L"!E\\a.flac=f", L"E\\a.lrc=l"},
+     {L"a.flac", L"a.lrc", L"a.mp3"}},
     {"none to go with", "IncludeDirectory", {L"!A\\a.mp3=a", L"A\\b.lrc=l", L"A\\art.jpg=c"},
      {L"A\\a.mp3"}},
     {"an album's cover", "IncludeDirectory", {L"!A\\a.mp3=a", L"!A\\b.mp3=b", L"A\\folder.jpg=c"},
