@@ -13,17 +13,11 @@ static const wchar_t* const CoverNames[] = {L"cover.jpg", L"folder.jpg", L"front
                                             L"cover.png", L"folder.png", L"front.png"};
 static const size_t LongestCoverName = 10;
 
-size_t CompanionSources(size_t pathLength)
+CopyListSizes WithCompanions(CopyListSizes songs)
 {
-    // The lyrics: the path with ".lrc" for its extension; the cover: its folder and a name.
-    return (pathLength + LyricsExtensionLength + 1) + (pathLength + LongestCoverName + 1);
-}
-
-size_t CompanionDestinations(size_t destination)
-{
-    size_t lyrics = destination + LyricsExtensionLength, cover = destination + LongestCoverName;
-    return (lyrics < MostPathLength + 1 ? lyrics : MostPathLength + 1) +
-           (cover < MostPathLength + 1 ? cover : MostPathLength + 1);
+    // Each song's path or destination, its terminator counted, stands for the pair's own.
+    size_t more = songs.entries * (LyricsExtensionLength + LongestCoverName);
+    return {3 * songs.sourceChars + more, 3 * songs.destinationChars + more, songs.entries};
 }
 
 bool IsCoverName(const wchar_t* name)
@@ -46,30 +40,7 @@ bool LyricsPathOf(const wchar_t* path, wchar_t* lyrics)
     return true;
 }
 
-// --- Appending pairs ------------------------------------------------------------------------
-
-static size_t RoomLeft(const wchar_t* list, const wchar_t* write, size_t capacity)
-{
-    return capacity - (size_t)(write - list);
-}
-
-// One more pair after everything in the lists, or nothing when it does not fit the lists or
-// the destination is longer than Windows takes.
-static void AppendPair(CopyLists* lists, const wchar_t* source, const wchar_t* destination)
-{
-    size_t sourceLength = wcslen(source), destinationLength = wcslen(destination);
-    if (destinationLength > MostPathLength ||
-        sourceLength + 2 > RoomLeft(lists->sourceList, lists->sourceWrite, lists->sourceCapacity) ||
-        destinationLength + 2 > RoomLeft(lists->destinationList, lists->destinationWrite,
-                                         lists->destinationCapacity))
-        return;
-    wmemcpy(lists->sourceWrite, source, sourceLength + 1);
-    wmemcpy(lists->destinationWrite, destination, destinationLength + 1);
-    lists->sourceWrite += sourceLength + 1;
-    lists->destinationWrite += destinationLength + 1;
-    *lists->sourceWrite = *lists->destinationWrite = 0;
-    lists->companions++;
-}
+// --- Lyrics ----------------------------------------------------------------------------------
 
 // Two songs of one name but for their extensions share their lyrics: one copy of them is
 // enough, and a second would have the shell ask whether to replace the first.
@@ -82,10 +53,8 @@ static void AppendLyrics(CopyLists* lists, TextSet* named, const wchar_t* source
         !QueryFileFacts(lyrics, &facts) || !LyricsPathOf(destination, copy) ||
         FindInTextSet(*named, lists->destinationList, copy) >= 0)
         return;
-    int before = lists->companions;
     uint32_t at = (uint32_t)(lists->destinationWrite - lists->destinationList);
-    AppendPair(lists, lyrics, copy);
-    if (lists->companions > before)
+    if (AppendPair(lists, lyrics, copy))
         AddText(named, lists->destinationList, at);
 }
 
@@ -141,14 +110,6 @@ struct FolderCovers {
     uint32_t* slots;  // index + 1, 0 for a free slot
     uint32_t mask;
 };
-
-static size_t SlotCount(size_t folders)
-{
-    size_t slots = 8;
-    while (slots < 2 * folders)
-        slots *= 2;
-    return slots;
-}
 
 static bool SameFolder(const wchar_t* a, const wchar_t* b, size_t length)
 {
@@ -251,19 +212,19 @@ static void AppendCovers(CopyLists* lists, const FolderCovers& covers)
 bool AppendCompanions(CopyLists* lists)
 {
     size_t songs = lists->entries > 0 ? (size_t)lists->entries : 0;
-    size_t slots = SlotCount(songs), folderBytes = songs * sizeof(FolderCover);
-    char* block = (char*)malloc(folderBytes + slots * sizeof(uint32_t) + TextSetBytes(songs));
+    // The table of folders has as many slots as a set of as many texts: it is placed as one.
+    size_t folderBytes = songs * sizeof(FolderCover), setBytes = TextSetBytes(songs);
+    char* block = (char*)malloc(folderBytes + 2 * setBytes);
     if (!block)
         return false;
-    FolderCovers covers = {(FolderCover*)block, 0, (uint32_t*)(block + folderBytes),
-                           (uint32_t)(slots - 1)};
-    for (size_t i = 0; i < slots; ++i)
-        covers.slots[i] = 0;
-    TextSet lyrics = PlaceTextSet(block + folderBytes + slots * sizeof(uint32_t), songs);
+    TextSet slots = PlaceTextSet(block + folderBytes, songs);
+    FolderCovers covers = {(FolderCover*)block, 0, slots.slots, slots.mask};
+    TextSet lyrics = PlaceTextSet(block + folderBytes + setBytes, songs);
     LastFolder last = {};
     const wchar_t* source = lists->sourceList;
     const wchar_t* destination = lists->destinationList;
-    for (size_t i = 0; i < songs; ++i, source = NextPath(source), destination = NextPath(destination)) {
+    for (size_t i = 0; i < songs;
+         ++i, source = NextPath(source), destination = NextPath(destination)) {
         AppendLyrics(lists, &lyrics, source, destination);
         NoteCover(&covers, *lists, source, destination, &last);
     }

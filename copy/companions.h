@@ -5,10 +5,9 @@
 #include <stddef.h>
 #include "copy/copy_lists.h"
 
-// What measuring counts for an entry's companions, besides the entry itself: its path is
-// `pathLength` units long and its destination needs at most `destination`.
-size_t CompanionSources(size_t pathLength);
-size_t CompanionDestinations(size_t destination);
+// The measured songs' sizes with room for the companions of every one: its lyrics (its path
+// with ".lrc" for an extension) and its folder's cover (a folder and a name) on both sides.
+CopyListSizes WithCompanions(CopyListSizes songs);
 
 // Appends the companions of the songs in `lists`: each song's lyrics, named after its copy,
 // and for each folder of copies the cover its songs' folders share (the same name and size in

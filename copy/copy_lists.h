@@ -3,18 +3,18 @@
 //
 // Two passes: MeasureCopyLists counts what both lists can need, AllocateCopyLists makes the
 // only two heap blocks of a plain run (a run that keeps an index makes a third), and
-// AppendCopyEntry appends one present entry at a time. BuildCopyLists does all three.
+// AppendCopyEntry appends one present entry at a time (copy/list_builder.h does all three).
 #pragma once
 #include <windows.h>
 #include <stddef.h>
 #include "copy/copy_index.h"
 #include "copy/copy_name.h"
 #include "copy/copy_target.h"
-#include "copy/skipped_entries.h"
 
 struct CopyListSizes {
     size_t sourceChars;       // S
     size_t destinationChars;  // D
+    size_t entries;           // measured: the entries the host has a path for
 };
 
 struct CopyLists {
@@ -51,12 +51,9 @@ void FreeCopyLists(CopyLists* lists);
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
                                CopyTarget target);
 
-// Measures, allocates and fills the lists for `target` as it is now: with the playlist file's
-// name in it when one is wanted, which no copy of a folder kept in step may take. Lists every
-// present entry in `playlist` (when it is a file) and notes every other in `skipped` (when
-// given); then, when they are wanted, appends the songs' cover art and lyrics. False, with
-// nothing allocated, when there is no memory.
-bool BuildCopyLists(CopyTarget target, HANDLE playlist, SkippedEntries* skipped, CopyLists* lists);
+// Appends one more pair after the songs, for the cover art and lyrics that go with them; false
+// when it does not fit the lists or the destination is longer than Windows takes.
+bool AppendPair(CopyLists* lists, const wchar_t* source, const wchar_t* destination);
 
 // Takes the copies marked unchanged, and the cover art and lyrics already there unchanged, out
 // of both lists, which stay parallel; the index is of no use afterwards. Returns how many songs

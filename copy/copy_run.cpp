@@ -2,6 +2,7 @@
 #include <shellapi.h>
 #include "copy/copy_outcome.h"
 #include "copy/leftovers.h"
+#include "copy/list_builder.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
 #include "resources/resource_ids.h"

@@ -1,5 +1,6 @@
 #include "copy/room_check.h"
 #include "copy/copy_lists.h"
+#include "copy/list_builder.h"
 #include "copy/file_facts.h"
 #include "copy/playlist_file.h"
 #include "resources/resource_ids.h"

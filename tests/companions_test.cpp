@@ -96,13 +96,6 @@ TEST_P(CompanionRules, CoverAndLyricsGoWithTheirSongs)
 
 INSTANTIATE_TEST_SUITE_P(Cases, CompanionRules, ::testing::ValuesIn(RuleCases), NameOfCase());
 
-void MarkCopy(const std::wstring& path)
-{
-    std::string bytes = ReadBytes(path);
-    ASSERT_FALSE(bytes.empty()) << Utf8(path);
-    WriteBytes(path, std::string(bytes.size(), 'K'));
-}
-
 // Kept in step, an unchanged companion is left alone, and a changed one is copied again.
 TEST_F(Companions, KeptInStepACompanionIsCopiedOnlyWhenChanged)
 {

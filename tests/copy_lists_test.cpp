@@ -245,7 +245,7 @@ TEST_F(CopyListsTest, DestinationsKeepToWhatWindowsTakes)
 
 TEST_F(CopyListsTest, AllocatedListsStartEmptyAndFreeCleanly)
 {
-    CopyLists lists = AllocateCopyLists({10, 20});
+    CopyLists lists = AllocateCopyLists({10, 20, 1});
     ASSERT_NE(lists.sourceList, nullptr);
     EXPECT_EQ(lists.sourceList[0], 0);
     EXPECT_EQ(lists.destinationList[0], 0);

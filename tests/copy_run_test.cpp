@@ -476,13 +476,6 @@ TEST_F(CopyRun, PlaylistNameMustFitThePathBuffer)
 
 // Marks a copy so that a fresh copy over it would show: other bytes of the same size,
 // written after its source.
-void MarkCopy(const std::wstring& path)
-{
-    std::string bytes = ReadBytes(path);
-    ASSERT_FALSE(bytes.empty()) << Utf8(path);
-    WriteBytes(path, std::string(bytes.size(), 'K'));
-}
-
 TEST_F(CopyRun, SecondRunCopiesOnlyWhatIsNewOrChanged)
 {
     SetPlaylist({{Source(L"a.mp3", "aaaa"), L"A", 1}, {Source(L"b.mp3", "bbbb"), L"B", 2},

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "copy/copy_lists.h"
+#include "copy/list_builder.h"
 #include "copy/name_template.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"

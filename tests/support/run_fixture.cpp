@@ -23,3 +23,10 @@ void RunFixture::TearDown()
     StopWatchingDialogs(&watcher);
     PluginFixture::TearDown();
 }
+
+void MarkCopy(const std::wstring& path)
+{
+    std::string bytes = ReadBytes(path);
+    ASSERT_FALSE(bytes.empty()) << Utf8(path);
+    WriteBytes(path, std::string(bytes.size(), 'K'));
+}

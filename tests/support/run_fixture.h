@@ -4,6 +4,9 @@
 #include "hostsim/dialog_watcher.h"
 #include "support/plugin_fixture.h"
 
+// Overwrites a copy with as many "K"s as it has bytes: the copy a run leaves alone keeps them.
+void MarkCopy(const std::wstring& path);
+
 class RunFixture : public PluginFixture {
 protected:
     void SetUp() override;
