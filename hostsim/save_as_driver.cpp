@@ -76,6 +76,9 @@ static bool SameFolder(std::wstring a, std::wstring b)
 // that it had been asked.
 static bool BrowseOn(SaveAsRun& run, HWND area, bool late)
 {
+    // Every folder opened already, the steps that wait for the final total see nothing new.
+    if (!run.browsing && run.foldersSeen.size() > run.browseTo.size())
+        return true;
     std::wstring shown = FolderShown(run.saveAs);
     if (run.browsing && shown == run.foldersSeen.back() && !late)
         return false;
