@@ -46,24 +46,26 @@ static PassTimes TimeLists()
     PassTimes times;
     times.measuring = SecondsSince(start);
     start = Now();
+    wchar_t path[HostTextCapacity];
     for (int i = 0; i < State.PlaylistCount; ++i)
-        AppendCopyEntry(&lists, prefix, i, {target, 9});
+        if (CopyPlaylistFile(i, path))
+            AppendCopyEntry(&lists, prefix, i, path, {target, 9});
     FreeCopyLists(&lists);
     times.filling = SecondsSince(start);
     return times;
 }
 
-// The requests the two passes make, with nothing done with the answers: path and title each
-// time; by tags, the path to measure, then the path and the four tags.
+// The requests the two passes make, with nothing done with the answers but the copy each needs:
+// path and title each time; by tags, the path to measure, then the path and the four tags.
 static double TimeBareRequests(bool tagged)
 {
-    wchar_t value[256];
+    wchar_t value[256], path[HostTextCapacity], title[HostTextCapacity];
     LARGE_INTEGER start = Now();
     for (int pass = 0; pass < 2; ++pass)
         for (int i = 0; i < State.PlaylistCount; ++i) {
-            const wchar_t* path = PlaylistFile(i);
+            CopyPlaylistFile(i, path);
             if (!tagged)
-                PlaylistTitle(i);
+                CopyPlaylistTitle(i, title);
             else if (pass == 1)
                 for (const wchar_t* tag : FourTags)
                     FileMetadata(path, tag, value, 256);

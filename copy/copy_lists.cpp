@@ -46,8 +46,9 @@ static size_t MeasureDestination(int index, const wchar_t* path, const wchar_t* 
     // A title that leaves nothing gives way to the file's own base name.
     size_t base = (size_t)(extension - fileName);
     if (options.UsePlaylistTitle) {
-        const wchar_t* title = PlaylistTitle(index);
-        size_t titleLength = title ? wcslen(title) : 0;
+        wchar_t title[HostTextCapacity];
+        CopyPlaylistTitle(index, title);
+        size_t titleLength = wcslen(title);
         base = titleLength > base ? titleLength : base;
     }
     if (options.IncludeDirectory) {
@@ -68,9 +69,9 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
     if (State.Options.SkipUnchanged)
         fixed += MostSuffixLength;
     CopyListSizes sizes = {0, 0, 0};
+    wchar_t path[HostTextCapacity];
     for (int i = 0; i < State.PlaylistCount; ++i) {
-        const wchar_t* path = PlaylistFile(i);
-        if (!path)
+        if (!CopyPlaylistFile(i, path))
             continue;
         const wchar_t *fileName, *extension;
         size_t pathLength = SplitPath(path, &fileName, &extension);
@@ -185,6 +186,7 @@ struct EntryName {
     const wchar_t* folders;  // each folder with its backslash
     size_t foldersLength;
     wchar_t parent[MostNameLength + 2];  // the parent folder kept, when the options keep it
+    wchar_t title[HostTextCapacity];     // the playlist's title, when the options name by it
     TemplateName tagged;                 // the name by tags, when the options name by tags
 };
 
@@ -195,8 +197,9 @@ static void NameByPath(int index, const wchar_t* path, const NamingRules& rules,
     name->foldersLength = ParentFolderName(path, parts->ownBase, rules, name->parent);
     name->folders = name->parent;
     if (State.Options.UsePlaylistTitle) {
-        parts->base = PlaylistTitle(index);
-        parts->baseLength = parts->base ? wcslen(parts->base) : 0;
+        CopyPlaylistTitle(index, name->title);
+        parts->base = name->title;
+        parts->baseLength = wcslen(name->title);
     }
 }
 
@@ -270,9 +273,8 @@ static wchar_t* WriteDestination(CopyLists* lists, const NumberPrefix& prefix, i
 }
 
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
-                               CopyTarget target)
+                               const wchar_t* path, CopyTarget target)
 {
-    const wchar_t* path = PlaylistFile(index);
     // An empty path would read as the end of the list and cut off every later entry.
     if (!path || !*path || !lists->sourceList)
         return nullptr;

@@ -43,13 +43,13 @@ CopyListSizes MeasureCopyLists(const wchar_t* targetPath, const NumberPrefix& pr
 CopyLists AllocateCopyLists(CopyListSizes sizes, size_t indexEntries = 0);
 void FreeCopyLists(CopyLists* lists);
 
-// Appends entry `index`. Returns where its destination's relative part starts (valid until
-// the lists are freed), or null when it was not appended: the host has no (or an empty)
-// path for it any more, its path grew since measuring and no longer fits, or no name that
-// Windows takes fits the target (copy/copy_name.h). Keeping in step, a source listed before
-// is not appended again: the earlier copy's part is returned.
+// Appends entry `index`, whose source is `path` (the caller's copy of the host's answer).
+// Returns where its destination's relative part starts (valid until the lists are freed), or
+// null when it was not appended: the path is empty, it grew since measuring and no longer
+// fits, or no name that Windows takes fits the target (copy/copy_name.h). Keeping in step, a
+// source listed before is not appended again: the earlier copy's part is returned.
 const wchar_t* AppendCopyEntry(CopyLists* lists, const NumberPrefix& prefix, int index,
-                               CopyTarget target);
+                               const wchar_t* path, CopyTarget target);
 
 // Appends one more pair after the songs, for the cover art and lyrics that go with them; false
 // when it does not fit the lists or the destination is longer than Windows takes.

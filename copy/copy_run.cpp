@@ -53,9 +53,13 @@ bool PrepareCopy(CopyTarget target, CopyLists* lists)
             return false;
         }
     }
-    // Without memory there is nothing to copy; the playlist file keeps its header.
+    // Without memory there is nothing to copy; the playlist file keeps its header. Its lengths
+    // are read by making each entry the host's current one: the user's is put back.
     SkippedEntries skipped = {};
+    int position = playlist != INVALID_HANDLE_VALUE ? PlaylistPosition() : 0;
     bool built = BuildCopyLists(target, playlist, &skipped, lists);
+    if (playlist != INVALID_HANDLE_VALUE)
+        SetPlaylistPosition(position);
     ClosePlaylistFile(playlist);
     ReportSkippedEntries(skipped, State.PlaylistCount);
     if (built) {

@@ -9,31 +9,28 @@
 static bool IsPresent(const wchar_t* path)
 {
     uint64_t size;
-    return path && QueryFileSize(path, &size);
+    return QueryFileSize(path, &size);
 }
 
 // Appends every present entry and lists it in the playlist file. An entry the lists refuse
-// (its path vanished or grew since measuring, or no name fits) is left out the same, under the
-// path the host gives now: the append asked again, and the host's text that the first answer
-// pointed at may have changed with it.
+// (its path grew since measuring, or no name fits) is left out the same. Each entry's path is
+// copied once and used for all of it: the host's answer is gone at its next text.
 static void FillCopyLists(CopyLists* lists, const NumberPrefix& prefix, CopyTarget target,
                           HANDLE playlist, SkippedEntries* skipped)
 {
+    wchar_t path[HostTextCapacity];
     for (int i = 0; i < State.PlaylistCount; ++i) {
-        const wchar_t* path = PlaylistFile(i);
+        bool named = CopyPlaylistFile(i, path);
         const wchar_t* relative = nullptr;
-        if (IsPresent(path)) {
-            relative = AppendCopyEntry(lists, prefix, i, target);
-            if (!relative)
-                path = PlaylistFile(i);
-        }
+        if (named && IsPresent(path))
+            relative = AppendCopyEntry(lists, prefix, i, path, target);
         if (!relative) {
             if (skipped)
                 NoteSkippedEntry(skipped, path);
             continue;
         }
         if (playlist != INVALID_HANDLE_VALUE)
-            WritePlaylistEntry(playlist, i, relative);
+            WritePlaylistEntry(playlist, i, path, relative);
     }
 }
 

@@ -117,9 +117,11 @@ static const wchar_t* TitleOf(EntryTags& tags, wchar_t* scratch)
     const wchar_t* title = TagOf(tags, TitleTag);
     if (*title)
         return title;
-    title = PlaylistTitle(tags.index);
-    if (title && *title)
-        return title;
+    wchar_t shown[HostTextCapacity];
+    if (CopyPlaylistTitle(tags.index, shown)) {
+        lstrcpynW(scratch, shown, (int)ValueCapacity);
+        return scratch;
+    }
     return BaseNameOf(tags.path, scratch);
 }
 

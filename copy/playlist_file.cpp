@@ -13,7 +13,6 @@ static const char ByteOrderMark[] = {'\xEF', '\xBB', '\xBF'};
 static const int ExtendedInfoCapacity = 50;
 // Below this a "text" the host hands over is a number, not a pointer.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
-static const size_t TitlePieceLength = 512;
 // A line longer than this many bytes names no path that fits PathCapacity.
 static const size_t LineLimit = NarrowBufferSize;
 
@@ -104,23 +103,12 @@ HANDLE CreatePlaylistWithHeader(const wchar_t* path)
 
 // A line break (or any control character) in a title would start a line of its own, which a
 // player reads as another entry: it is written as a space, so an entry is always two lines.
-// The host's text is left as it is; the title goes through a piece at a time.
-static void WriteTitle(HANDLE file, const wchar_t* title)
+static void WriteTitle(HANDLE file, wchar_t* title)
 {
-    if ((ULONG_PTR)title <= SmallestTextAddress)
-        return;
-    wchar_t piece[TitlePieceLength + 1];
-    while (*title) {
-        size_t length = 0;
-        for (; title[length] && length < TitlePieceLength; ++length)
-            piece[length] = title[length] < 0x20 ? L' ' : title[length];
-        // A pair stays together in the next piece.
-        if (title[length] && IS_HIGH_SURROGATE(piece[length - 1]))
-            --length;
-        piece[length] = 0;
-        WritePlaylistText(file, piece);
-        title += length;
-    }
+    for (wchar_t* at = title; *at; ++at)
+        if (*at < 0x20)
+            *at = L' ';
+    WritePlaylistText(file, title);
 }
 
 // Players outside Windows read "/" between folders, and some devices only "\\": the user chooses.
@@ -135,12 +123,11 @@ static const wchar_t* WithChosenSeparators(const wchar_t* relativePath, wchar_t*
     return slashed;
 }
 
-void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath)
+void WritePlaylistEntry(HANDLE file, int index, const wchar_t* path, const wchar_t* relativePath)
 {
-    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity];
-    SetPlaylistPosition(index);
-    int seconds = CurrentTrackLength();
-    const wchar_t* title = PlaylistTitle(index);
+    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity], title[HostTextCapacity];
+    int seconds = EntryLength(index, path);
+    CopyPlaylistTitle(index, title);
     FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", seconds);
     WritePlaylistText(file, line);
     WriteTitle(file, title);

@@ -21,10 +21,10 @@ bool NamePlaylistFile(CopyTarget target);
 // Creates the file at `path`, replacing one of that name, and writes the byte order mark
 // (for "playlist.m3u8") and "#EXTM3U"; INVALID_HANDLE_VALUE when it cannot be created.
 HANDLE CreatePlaylistWithHeader(const wchar_t* path);
-// The two lines of a copied entry: "#EXTINF:<seconds>,<title>" and its relative path, with
-// "/" between folders when PlaylistSlashes is on. Makes the entry the host's current one, to
-// ask its length.
-void WritePlaylistEntry(HANDLE file, int index, const wchar_t* relativePath);
+// The two lines of a copied entry, whose source is `path`: "#EXTINF:<seconds>,<title>" and its
+// relative path, with "/" between folders when PlaylistSlashes is on. Makes the entry the
+// host's current one, to ask its length (the caller puts the user's entry back).
+void WritePlaylistEntry(HANDLE file, int index, const wchar_t* path, const wchar_t* relativePath);
 
 // Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
 // whole text when its converted form fits, otherwise the longest part that surely fits,

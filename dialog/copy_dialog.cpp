@@ -25,6 +25,7 @@ static const DWORD CopyDialogFlags = OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_ENA
 static_assert(CopyDialogFlags == 0x880864, "the dialog's flags");
 
 static const int FilterCapacity = 32;
+static const int TitleCapacity = 256;
 static const int ReadoutCapacity = 255;
 // Up to this count the read-out has no thousands separator.
 static const int32_t CountShortFormLimit = 1000;
@@ -35,11 +36,13 @@ void ShowCopyDialog()
 {
     OPENFILENAMEW request = {};
     wchar_t targetPath[PathCapacity] = {};
-    wchar_t filterText[FilterCapacity] = {};
+    wchar_t filterText[FilterCapacity] = {}, title[TitleCapacity] = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = State.HostWindow;
     request.hInstance = State.LanguageInstance;
-    request.lpstrTitle = FetchText(SaveAsTitleString);
+    // Fetched into a buffer of the dialog's own: the host's would be overwritten by the fetches
+    // made while the window opens.
+    request.lpstrTitle = FetchText(SaveAsTitleString, title, TitleCapacity);
     // The filter list ends with an empty pattern and an empty description: the two last
     // characters stay NUL whatever length of text a language pack supplies.
     request.lpstrFilter = FetchText(FilterString, filterText, FilterCapacity - 2);
@@ -141,6 +144,9 @@ static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam
         return OnSaveAsNotice(dialog, (const NMHDR*)lParam);
     case SizeProgressMessage:
         ShowSizeProgress(dialog, wParam, lParam);
+        return 1;
+    case CounterPathMessage:
+        AnswerCounterPath(wParam, lParam);
         return 1;
     case WM_DESTROY:
         StoreDialogOptions(dialog);

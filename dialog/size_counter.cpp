@@ -19,13 +19,34 @@ static uint32_t AddFileSize(uint32_t total, uint64_t bytes)
     return sum > SaturatedTotal ? SaturatedTotal : (uint32_t)sum;
 }
 
-static uint64_t EntrySize(int index)
+struct CounterPath {
+    bool answered;  // false when the dialog did not answer
+    bool named;     // the host gave a path that fits
+    wchar_t path[HostTextCapacity];
+};
+
+// False when the dialog is gone; an entry without a file adds nothing.
+static bool AddEntrySize(HWND dialog, int index, uint32_t* total)
 {
+    CounterPath asked;
+    asked.answered = asked.named = false;
+    SendMessageW(dialog, CounterPathMessage, (WPARAM)index, (LPARAM)&asked);
+    if (!asked.answered)
+        return false;
     uint64_t size = 0;
-    const wchar_t* path = PlaylistFile(index);
-    if (path)
-        QueryFileSize(path, &size);
-    return size;
+    if (asked.named)
+        QueryFileSize(asked.path, &size);
+    *total = AddFileSize(*total, size);
+    return true;
+}
+
+void AnswerCounterPath(WPARAM entry, LPARAM request)
+{
+    CounterPath* asked = (CounterPath*)request;
+    if (!asked)
+        return;
+    asked->named = CopyPlaylistFile((int)entry, asked->path);
+    asked->answered = true;
 }
 
 static bool IsProgressPoint(int index, int32_t count)
@@ -38,7 +59,8 @@ static void CountPlaylistSizes(HWND dialog)
     uint32_t total = 0;
     // The count is read anew at every pass: a later opening of the dialog may store a new one.
     for (int index = 0; index < State.PlaylistCount; ++index) {
-        total = AddFileSize(total, EntrySize(index));
+        if (!AddEntrySize(dialog, index, &total))
+            return;
         if (!IsProgressPoint(index, State.PlaylistCount))
             continue;
         if (!IsWindow(dialog))

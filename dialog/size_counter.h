@@ -9,6 +9,15 @@
 // lParam 1 for a partial total and 0 for the final one.
 const UINT SizeProgressMessage = WM_USER + 70;
 
+// The counter's request for an entry's path, sent to the dialog: wParam the entry, lParam
+// where the answer goes. The host answers paths through one buffer that any later request
+// overwrites, so the counter reads none itself: the dialog's thread, the host's user-interface
+// thread, asks the host and copies the path before it asks anything else. A dialog that is
+// gone answers nothing, and the counter ends.
+const UINT CounterPathMessage = WM_USER + 71;
+// Answers a CounterPathMessage; the dialog's procedure calls it.
+void AnswerCounterPath(WPARAM entry, LPARAM request);
+
 // Starts a counter for `dialog`, reading PlaylistCount as it goes. Nobody waits for it; it
 // keeps the module loaded until it has ended. False when no thread could be started.
 bool StartSizeCounter(HWND dialog);

@@ -18,24 +18,63 @@ static LRESULT AskHost(WPARAM wParam, HostCode code)
     return SendHostRequest(State.HostWindow, wParam, code);
 }
 
+// Below this an answer is a number, not a pointer: a host that does not know a request
+// answers 1.
+static const ULONG_PTR SmallestTextAddress = 0x10000;
+
+static const void* HostPointer(LRESULT answer)
+{
+    return (ULONG_PTR)answer < SmallestTextAddress ? nullptr : (const void*)answer;
+}
+
 uint32_t HostVersion(HWND host) { return (uint32_t)SendHostRequest(host, 0, HostVersionCode); }
 int PlaylistLength() { return (int)AskHost(0, PlaylistLengthCode); }
 
-const wchar_t* PlaylistFile(int index)
+// The host's text is copied before anything else is asked: its buffer is shared.
+static size_t CopyHostText(HostCode code, int index, wchar_t* text)
 {
-    return (const wchar_t*)AskHost((WPARAM)index, PlaylistFileCode);
+    text[0] = 0;
+    const wchar_t* answer = (const wchar_t*)HostPointer(AskHost((WPARAM)index, code));
+    if (!answer)
+        return 0;
+    size_t length = 0;
+    while (answer[length] && length < HostTextCapacity - 1) {
+        text[length] = answer[length];
+        ++length;
+    }
+    text[length] = 0;
+    return answer[length] ? HostTextCapacity : length;
 }
 
-const wchar_t* PlaylistTitle(int index)
+bool CopyPlaylistFile(int index, wchar_t* path)
 {
-    return (const wchar_t*)AskHost((WPARAM)index, PlaylistTitleCode);
+    size_t length = CopyHostText(PlaylistFileCode, index, path);
+    return length > 0 && length < HostTextCapacity;
 }
 
+bool CopyPlaylistTitle(int index, wchar_t* title)
+{
+    size_t length = CopyHostText(PlaylistTitleCode, index, title);
+    if (length == HostTextCapacity && IS_HIGH_SURROGATE(title[HostTextCapacity - 2]))
+        title[HostTextCapacity - 2] = 0;
+    return title[0] != 0;
+}
+
+int PlaylistPosition() { return (int)AskHost(0, PlaylistPositionCode); }
 void SetPlaylistPosition(int index) { AskHost((WPARAM)index, SetPlaylistPositionCode); }
 int CurrentTrackLength() { return (int)AskHost(1, CurrentTrackLengthCode); }
 HWND PlaylistWindow() { return (HWND)AskHost(1, PlaylistWindowCode); }
-HMENU HostMenu() { return (HMENU)AskHost((WPARAM)-1, HostMenuCode); }
-const char* IniDirectory() { return (const char*)AskHost(0, IniDirectoryCode); }
+
+HMENU HostMainMenu()
+{
+    HMENU holder = (HMENU)AskHost(MenuHolderOfMainMenu, HostMenuCode);
+    if (IsMenu(holder))
+        return GetSubMenu(holder, 0);
+    HMENU main = (HMENU)AskHost(MainMenuItself, HostMenuCode);
+    return IsMenu(main) ? main : nullptr;
+}
+
+const char* IniDirectory() { return (const char*)HostPointer(AskHost(0, IniDirectoryCode)); }
 int RegisterCommandId() { return (int)AskHost(0, RegisterCommandIdCode); }
 LRESULT ServiceRegistryAnswer() { return AskHost(0, ServiceRegistryCode); }
 
@@ -54,6 +93,36 @@ bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, siz
     if (!answered)
         value[0] = 0;
     return answered;
+}
+
+// Room for the milliseconds of any length a playlist line can give.
+static const size_t LengthValueCapacity = 32;
+
+// Whole seconds of a reader's milliseconds, rounded; -1 when the text is not a number.
+static int RoundedSeconds(const wchar_t* milliseconds)
+{
+    if (!*milliseconds)
+        return -1;
+    uint64_t total = 0;
+    for (const wchar_t* at = milliseconds; *at; ++at) {
+        if (*at < L'0' || *at > L'9' || total > (uint64_t)INT32_MAX * 1000)
+            return -1;
+        total = total * 10 + (uint64_t)(*at - L'0');
+    }
+    uint64_t seconds = (total + 500) / 1000;
+    return seconds > (uint64_t)INT32_MAX ? -1 : (int)seconds;
+}
+
+int EntryLength(int index, const wchar_t* path)
+{
+    SetPlaylistPosition(index);
+    int seconds = CurrentTrackLength();
+    if (seconds >= 0 || !path || !*path)
+        return seconds < 0 ? -1 : seconds;
+    wchar_t value[LengthValueCapacity];
+    if (!FileMetadata(path, L"length", value, LengthValueCapacity))
+        return -1;
+    return RoundedSeconds(value);
 }
 
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count)

@@ -8,11 +8,12 @@
 
 enum HostCode : LPARAM {
     HostVersionCode = 0,
-    PlaylistLengthCode = 124,
-    PlaylistFileCode = 214,
-    PlaylistTitleCode = 213,
-    SetPlaylistPositionCode = 121,
     CurrentTrackLengthCode = 105,
+    SetPlaylistPositionCode = 121,
+    PlaylistLengthCode = 124,
+    PlaylistPositionCode = 125,
+    PlaylistTitleCode = 213,
+    PlaylistFileCode = 214,
     PlaylistWindowCode = 260,
     HostMenuCode = 281,
     IniDirectoryCode = 335,
@@ -21,20 +22,39 @@ enum HostCode : LPARAM {
     FileMetadataCode = 3026,  // hosts from 5.13 on
 };
 
+// What 281 answers for wParam -1 (a menu whose first submenu is the main menu) and 0 (the main
+// menu itself). Hosts of 2008 know only 0 to 4 and answer null for -1.
+const WPARAM MenuHolderOfMainMenu = (WPARAM)-1;
+const WPARAM MainMenuItself = 0;
+
 // The host's "stop" menu command, sent as WM_COMMAND.
 const WPARAM StopPlaybackCommand = 40047;
+
+// An entry's path or title as the module keeps it, terminator included. The host copies the
+// path (214) or title (213) into one buffer of its own and answers a pointer to it, which the
+// next 213 or 214, asked on any thread, overwrites: so every answer is copied out at once, and
+// only on the host's user-interface thread (the size counter asks through the copy dialog).
+const size_t HostTextCapacity = 1024;
 
 // Asks `host` its version; start-up asks before it keeps the host main window.
 uint32_t HostVersion(HWND host);
 // The operations below all address the host main window (State.HostWindow).
 int PlaylistLength();
-const wchar_t* PlaylistFile(int index);   // null when the host has no path for it
-const wchar_t* PlaylistTitle(int index);  // null when the host has no title for it
+// Copies entry `index`'s path into `path` (HostTextCapacity units). False when the host has
+// none (`path` empty) or one too long to keep whole (`path` its start, for telling the user): a
+// cut path names another file.
+bool CopyPlaylistFile(int index, wchar_t* path);
+// Copies entry `index`'s title into `title` (HostTextCapacity units), cut to fit without
+// parting a surrogate pair. False, and `title` empty, when the host has none.
+bool CopyPlaylistTitle(int index, wchar_t* title);
+int PlaylistPosition();
 void SetPlaylistPosition(int index);
+// The current entry's length in whole seconds; -1 where the host has not read it yet.
 int CurrentTrackLength();
 HWND PlaylistWindow();
-HMENU HostMenu();
-const char* IniDirectory();
+// The main menu (what the menu 281 answers for -1 holds at position 0), or null.
+HMENU HostMainMenu();
+const char* IniDirectory();  // null when the host gives no text
 int RegisterCommandId();
 LRESULT ServiceRegistryAnswer();
 void StopPlayback();
@@ -48,8 +68,13 @@ struct FileMetadataRequest {
     size_t retlen;            // its capacity in characters
 };
 // Asks the host's reader of `path` for one field into `value`; false (and `value` empty) when
-// no reader answered. Only on the host's thread.
+// no reader answered. A host that does not know the request answers 1 with the buffer as it
+// was: the value is cleared before asking, so it reads as empty. Only on the host's thread.
 bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, size_t capacity);
+// Entry `index`'s length in whole seconds, rounded: 105 for the current entry, made current for
+// the asking, and where the host has not read it yet, its reader's "length" of `path` (in
+// milliseconds); -1 when neither knows. Leaves `index` the current entry.
+int EntryLength(int index, const wchar_t* path);
 
 // --- Host service objects --------------------------------------------------------------
 // Each object's first (and only used) virtual-table entry is DispatchCall. Hosts are built
@@ -81,7 +106,7 @@ enum ServiceMessage : int {
     LanguageStart = 30,
     LanguageNarrowString = 10,
     LanguageWideString = 11,
-    ApplicationRegisterShortcuts = 240,
+    ApplicationRegisterShortcuts = 240,  // its count is of accelerator tables, not of keys
 };
 
 // Calls the object's DispatchCall; returns its handled flag.

@@ -2,6 +2,7 @@
 #include <string.h>
 #include <wchar.h>
 #include <algorithm>
+#include <string>
 
 static const wchar_t MainClass[] = L"CorvelleSimulatedHost";
 static const wchar_t EditorClass[] = L"CorvelleSimulatedPlaylistEditor";
@@ -44,25 +45,53 @@ static LRESULT AnswerMetadata(HostSimulator* host, FileMetadataRequest* request)
     return 1;
 }
 
+// The player copies a path or title into its one buffer and answers a pointer to it: the next
+// answer overwrites it.
+static LRESULT AnswerSharedText(HostSimulator* host, const std::wstring* text)
+{
+    if (!text)
+        return 0;
+    size_t length = std::min(text->size(), SimSharedTextCapacity - 1);
+    wmemcpy(host->sharedText, text->c_str(), length);
+    host->sharedText[length] = 0;
+    return (LRESULT)host->sharedText;
+}
+
+// wParam -1: a menu holding the main menu at position 0 (null where a host of 2008 does not
+// know it); 0: the main menu itself.
+static LRESULT AnswerMenu(HostSimulator* host, WPARAM which)
+{
+    if (which == (WPARAM)-1)
+        return host->menuHolderUnknown ? 0 : (LRESULT)host->mainMenu;
+    return which == 0 ? (LRESULT)HostFirstSubmenu(host) : 0;
+}
+
+static LRESULT AnswerLength(HostSimulator* host, WPARAM format)
+{
+    const SimEntry* current = EntryAt(host, (WPARAM)host->position);
+    if (format != 1 || !current || current->unread)
+        return -1;
+    return current->lengthSeconds;
+}
+
 static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
 {
     const SimEntry* entry = EntryAt(host, wParam);
+    if (host->unknownRequests.count(code))
+        return 1;
     switch (code) {
     case HostVersionCode: return (LRESULT)host->version;
     case PlaylistLengthCode: return (LRESULT)host->playlist.size();
-    case PlaylistFileCode:
-        return entry && entry->hasPath ? (LRESULT)entry->path.c_str() : 0;
+    case PlaylistFileCode: return AnswerSharedText(host, entry && entry->hasPath ? &entry->path : nullptr);
     case PlaylistTitleCode:
-        return entry && entry->hasTitle ? (LRESULT)entry->title.c_str() : 0;
+        return AnswerSharedText(host, entry && entry->hasTitle ? &entry->title : nullptr);
     case SetPlaylistPositionCode:
         host->position = (int)wParam;
         return 0;
-    case CurrentTrackLengthCode: {
-        const SimEntry* current = EntryAt(host, (WPARAM)host->position);
-        return current ? current->lengthSeconds : -1;
-    }
+    case PlaylistPositionCode: return host->position;
+    case CurrentTrackLengthCode: return AnswerLength(host, wParam);
     case PlaylistWindowCode: return (LRESULT)host->playlistEditor;
-    case HostMenuCode: return (LRESULT)host->mainMenu;
+    case HostMenuCode: return AnswerMenu(host, wParam);
     case IniDirectoryCode: return (LRESULT)host->iniDirectory.c_str();
     case RegisterCommandIdCode: return host->nextCommandId++;
     case FileMetadataCode: return AnswerMetadata(host, (FileMetadataRequest*)wParam);
@@ -72,7 +101,8 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
         case SimRegistry::One: return 1;
         default: return (LRESULT)&host->registryObject.object;
         }
-    default: return 0;
+    // What the player does not know it answers with 1.
+    default: return 1;
     }
 }
 
@@ -130,18 +160,13 @@ static int HOST_THISCALL FactoryDispatch(HostService* self, int message, void* r
     return 1;
 }
 
-static HINSTANCE StringSource(HostSimulator* host, void** parameters)
+// The text of the asked number and its length, or -1 when the service does not handle it: only
+// for the numbers a test names. The player falls back on the module's own string where the
+// language pack lacks one, and answers an empty text where neither has it.
+static int LoadText(HostSimulator* host, void** parameters, const wchar_t** text)
 {
     HINSTANCE languageInstance = *(HINSTANCE*)parameters[0];
     HINSTANCE module = *(HINSTANCE*)parameters[1];
-    (void)host;
-    return languageInstance ? languageInstance : module;
-}
-
-// The text of the asked number and its length, or -1 when the service does not handle it.
-// A replaced text may be empty; a string the instance lacks is not handled.
-static int LoadText(HostSimulator* host, void** parameters, const wchar_t** text)
-{
     UINT number = *(UINT*)parameters[2];
     host->fetchedStrings.push_back(number);
     if (host->unhandledStrings.count(number))
@@ -151,9 +176,21 @@ static int LoadText(HostSimulator* host, void** parameters, const wchar_t** text
         *text = replaced->second.c_str();
         return (int)replaced->second.size();
     }
-    int length = LoadStringW(StringSource(host, parameters), number, (LPWSTR)text, 0);
-    return length > 0 ? length : -1;
+    int length = languageInstance ? LoadStringW(languageInstance, number, (LPWSTR)text, 0) : 0;
+    if (length <= 0)
+        length = LoadStringW(module, number, (LPWSTR)text, 0);
+    if (length > 0)
+        return length;
+    *text = L"";
+    return 0;
 }
+
+// The player's buffer for strings fetched without one of the caller's: one per thread, which
+// the thread's next such fetch overwrites.
+static thread_local union {
+    wchar_t wide[SimLanguageBufferCapacity];
+    char narrow[SimLanguageBufferCapacity];
+} LanguageBuffer;
 
 // Message 11: the wide text, into the caller's buffer when one is given.
 static int AnswerWideString(HostSimulator* host, void* result, void** parameters)
@@ -164,30 +201,32 @@ static int AnswerWideString(HostSimulator* host, void* result, void** parameters
     int length = LoadText(host, parameters, &text);
     if (length < 0)
         return 0;
-    if (buffer && capacity > 0) {
-        int copied = length < capacity ? length : capacity - 1;
-        memcpy(buffer, text, copied * sizeof(wchar_t));
-        buffer[copied] = 0;
-        Answer(result, buffer);
-        return 1;
+    if (!buffer || capacity <= 0) {
+        buffer = LanguageBuffer.wide;
+        capacity = (int)SimLanguageBufferCapacity;
+        host->textsWithoutBuffer++;
     }
-    host->wideTexts.emplace_back(text, (size_t)length);
-    Answer(result, host->wideTexts.back().c_str());
+    int copied = length < capacity ? length : capacity - 1;
+    memcpy(buffer, text, copied * sizeof(wchar_t));
+    buffer[copied] = 0;
+    Answer(result, buffer);
     return 1;
 }
 
-// Message 10: the narrow text in the ANSI code page.
+// Message 10: the narrow text in the ANSI code page, through the thread's buffer.
 static int AnswerNarrowString(HostSimulator* host, void* result, void** parameters)
 {
     const wchar_t* text = nullptr;
     int length = LoadText(host, parameters, &text);
     if (length < 0)
         return 0;
-    int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string narrow((size_t)bytes, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, length, &narrow[0], bytes, nullptr, nullptr);
-    host->narrowTexts.push_back(narrow);
-    Answer(result, host->narrowTexts.back().c_str());
+    char* narrow = LanguageBuffer.narrow;
+    int bytes = length ? WideCharToMultiByte(CP_ACP, 0, text, length, narrow,
+                                             (int)SimLanguageBufferCapacity - 1, nullptr, nullptr)
+                       : 0;
+    narrow[bytes > 0 ? bytes : 0] = 0;
+    host->textsWithoutBuffer++;
+    Answer(result, narrow);
     return 1;
 }
 
@@ -210,22 +249,33 @@ static int HOST_THISCALL LanguageDispatch(HostService* self, int message, void* 
     return 0;
 }
 
+// The player keeps `count` table handles from the slot on and translates keys with each: a
+// handle that is not a table is a fault.
 static int HOST_THISCALL ApplicationDispatch(HostService* self, int message, void* result,
                                              void** parameters, int count)
 {
     (void)result;
     if (message != ApplicationRegisterShortcuts || count != 4)
         return 0;
+    HostSimulator* host = HostOf(self);
     SimShortcutRegistration registration;
     registration.window = *(HWND*)parameters[0];
-    registration.table = **(HACCEL**)parameters[1];
+    HACCEL* slot = *(HACCEL**)parameters[1];
     registration.count = *(int*)parameters[2];
     registration.mode = *(int*)parameters[3];
-    int stored = CopyAcceleratorTableW(registration.table, nullptr, 0);
-    registration.entries.resize((size_t)(stored > 0 ? stored : 0));
-    if (stored > 0)
-        CopyAcceleratorTableW(registration.table, registration.entries.data(), stored);
-    HostOf(self)->shortcuts.push_back(registration);
+    for (int i = 0; i < registration.count; ++i) {
+        int stored = CopyAcceleratorTableW(slot[i], nullptr, 0);
+        if (stored <= 0) {
+            host->faults.push_back("240: handle " + std::to_string(i) + " of " +
+                                   std::to_string(registration.count) + " is not an accelerator table");
+            continue;
+        }
+        registration.tables.push_back(slot[i]);
+        size_t at = registration.entries.size();
+        registration.entries.resize(at + (size_t)stored);
+        CopyAcceleratorTableW(slot[i], registration.entries.data() + at, stored);
+    }
+    host->shortcuts.push_back(registration);
     return 1;
 }
 

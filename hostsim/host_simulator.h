@@ -2,11 +2,17 @@
 // calling thread that answers the host's window messages from an in-memory playlist, the
 // host's service objects, a main menu and a playlist editor window. It records every host
 // message it is sent, in order.
+//
+// It answers as the published player does, harsh parts included: an entry's path (214) and
+// title (213) come through one buffer that the next 213 or 214 overwrites, whichever thread
+// asked; a string fetched without a buffer comes through one buffer per thread; command
+// identifiers have low bits set; 105 answers -1 for an entry not read yet; a request it does
+// not know answers 1. What the module does that the player would suffer from (an accelerator
+// table that is not one, say) is noted in `faults`, which the tests' fixture checks.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
 #include <functional>
-#include <list>
 #include <map>
 #include <set>
 #include <string>
@@ -25,7 +31,12 @@ struct SimEntry {
     int lengthSeconds = 0;
     bool hasPath = true;   // false: the host answers a null path
     bool hasTitle = true;  // false: the host answers a null title
+    bool unread = false;   // the player has not read the file yet: 105 answers -1
 };
+
+// The one buffer the player copies paths and titles into, and the one per thread for strings.
+const size_t SimSharedTextCapacity = 4096;
+const size_t SimLanguageBufferCapacity = 1024;
 
 // One message the host main window received: WM_USER requests, WM_COMMAND, WM_SYSCOMMAND.
 struct SimMessage {
@@ -39,8 +50,8 @@ enum class SimLanguage { Module, Pack, Unhandled };
 
 struct SimShortcutRegistration {
     HWND window;
-    HACCEL table;
-    std::vector<ACCEL> entries;  // as read back from the table
+    std::vector<HACCEL> tables;  // the `count` handles kept from the slot on
+    std::vector<ACCEL> entries;  // as read back from the tables, one after another
     int count;
     int mode;
 };
@@ -62,18 +73,24 @@ struct HostSimulator {
     std::vector<SimEntry> playlist;
     // The tags of files the player can read, by path; a file not listed has no reader.
     std::map<std::wstring, SimTags> fileTags;
-    int position = 0;
+    int position = 0;  // the current entry: 121 sets it, 125 answers it
     uint32_t version = 0x5066;
     bool playing = true;
     std::string iniDirectory = "C:\\users\\Public\\Winamp";
-    int nextCommandId = 40960;
+    int nextCommandId = 40471;  // 0x9E17, as the player's first
+    bool menuHolderUnknown = false;  // 281 with -1 answers null, as hosts of 2008 do
+    std::set<LPARAM> unknownRequests;  // requests answered 1, as by a player that lacks them
+    wchar_t sharedText[SimSharedTextCapacity] = {};  // every 213 and 214 answer, cut to fit
+    std::vector<std::string> faults;
 
     SimRegistry registry = SimRegistry::Object;
     bool offersLanguageService = true;
     bool offersApplicationService = true;
     SimLanguage language = SimLanguage::Module;
     HINSTANCE languagePack = nullptr;      // what message 30 answers in Pack mode
-    std::set<UINT> unhandledStrings;       // string numbers the service does not handle
+    // String numbers the service does not handle. The player handles every one, falling back
+    // on the module's own string; a test sets this to see what an unhandled fetch does.
+    std::set<UINT> unhandledStrings;
     std::map<UINT, std::wstring> replacedStrings;  // answered instead of the instance's text
     std::vector<UINT> fetchedStrings;      // every number asked for (10 and 11), in order
     GUID languageGuidSeen = {};            // the GUID message 30 was given
@@ -89,8 +106,7 @@ struct HostSimulator {
 
     SimService registryObject, languageFactory, applicationFactory;
     SimService languageService, applicationService;
-    std::list<std::wstring> wideTexts;   // texts handed out without a caller buffer
-    std::list<std::string> narrowTexts;
+    size_t textsWithoutBuffer = 0;  // strings handed out through the thread's buffer
 };
 
 // Creates the windows, menu and services on the calling thread.

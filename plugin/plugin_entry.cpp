@@ -27,7 +27,8 @@ static const int OffsetWithAnchor = 3;
 static const int OffsetWithoutAnchor = 4;
 static const int ShortcutMode = 1;
 static const BYTE ShortcutFlags = FALT | FVIRTKEY;
-// The system keeps flags of its own in the low four bits of a system command.
+// The system keeps flags of its own in the low four bits of a system command; the host's
+// identifiers have bits set there, and the system menu hands them over exactly.
 static const WPARAM SystemCommandMask = 0xFFF0;
 
 static const wchar_t SettingsPathFormat[] = L"%hs\\Plugins\\plugin.ini";
@@ -75,6 +76,8 @@ static uint32_t CachedHostVersion(HWND host)
     return State.HostVersionCache;
 }
 
+// The host keeps `tables` accelerator tables from the slot on and translates keys with each:
+// one table holds every key, so it is handed over as one.
 static void RegisterShortcuts(HWND window, ACCEL* entries, int count, int mode)
 {
     if (!State.ApplicationService)
@@ -86,7 +89,8 @@ static void RegisterShortcuts(HWND window, ACCEL* entries, int count, int mode)
     if (!table)
         return;
     HACCEL* tableSlot = &table;
-    void* parameters[] = {&window, &tableSlot, &count, &mode};
+    int tables = 1;
+    void* parameters[] = {&window, &tableSlot, &tables, &mode};
     DispatchCall(State.ApplicationService, ApplicationRegisterShortcuts, nullptr, parameters, 4);
 }
 
@@ -163,7 +167,7 @@ static int32_t StartUp()
     }
     if (!FindServiceRegistry())
         return Refused;
-    HMENU menu = GetSubMenu(HostMenu(), 0);
+    HMENU menu = HostMainMenu();
     LookUpService(&State.LanguageService, LanguageServiceGuid);
     State.ModuleInstance = Record.moduleInstance;
     State.LanguageInstance = StartLanguageSupport();
@@ -171,7 +175,9 @@ static int32_t StartUp()
     State.PlaylistEditorWindow = PlaylistWindow();
     RegisterCommand();
     PlaceMenuCommand(menu);
-    FormatBounded(State.SettingsPath, PathCapacity, SettingsPathFormat, IniDirectory());
+    // Without the host's settings folder the options live for the session only.
+    if (const char* folder = IniDirectory())
+        FormatBounded(State.SettingsPath, PathCapacity, SettingsPathFormat, folder);
     // The command identifier is set by now, so every message the procedure sees compares
     // with the host's answer.
     State.PreviousHostWindowProc = (WNDPROC)SetWindowLongPtrW(Record.hostWindow, GWLP_WNDPROC,
@@ -185,7 +191,7 @@ static void ShutDown() {}
 static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     uint32_t command = (uint32_t)State.CommandId;
-    if (message == WM_SYSCOMMAND && (wParam & SystemCommandMask) == command) {
+    if (message == WM_SYSCOMMAND && (wParam == command || (wParam & SystemCommandMask) == command)) {
         ShowCopyDialog();
         return 0;
     }

@@ -21,8 +21,11 @@ void LoadOptions()
 {
     for (size_t i = 0; i < OptionCount; ++i) {
         const OptionRow& row = OptionTable[i];
+        // Without a settings file (a host that named no settings folder) the options in
+        // memory hold; the profile functions would read win.ini instead.
+        bool stored = State.SettingsPath[0] != 0;
         if (row.text) {
-            if (IsOptionShown(row))
+            if (IsOptionShown(row) && stored)
                 LoadText(row);
             continue;
         }
@@ -30,7 +33,7 @@ void LoadOptions()
         // The user could not see the option, so it cannot be on for this run.
         if (!IsOptionShown(row))
             option = 0;
-        else
+        else if (stored)
             option = (int32_t)GetPrivateProfileIntW(SettingsSection, row.key, option,
                                                     State.SettingsPath);
     }
@@ -38,6 +41,8 @@ void LoadOptions()
 
 void SaveOptions()
 {
+    if (!State.SettingsPath[0])
+        return;
     wchar_t value[ValueCapacity] = {};
     for (size_t i = 0; i < OptionCount; ++i) {
         const OptionRow& row = OptionTable[i];

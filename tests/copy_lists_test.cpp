@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 #include "copy/copy_lists.h"
+#include "host/host_link.h"
 #include "support/plugin_fixture.h"
 
 namespace {
@@ -21,6 +22,14 @@ const Options Everything = "NumberFilenames UsePlaylistTitle IncludeDirectory";
 // mark that no append may overwrite.
 const size_t GuardChars = 32;
 const wchar_t GuardMark = 0xFDD0;
+
+// Appends entry `index` as a run does, with the path the host gives for it now.
+const wchar_t* Append(CopyLists* lists, const NumberPrefix& prefix, int index, CopyTarget target)
+{
+    wchar_t path[HostTextCapacity];
+    CopyPlaylistFile(index, path);
+    return AppendCopyEntry(lists, prefix, index, path, target);
+}
 
 class CopyListsTest : public PluginFixture {
 protected:
@@ -134,7 +143,7 @@ TEST_P(Naming, DestinationFollowsTheOptions)
 
     NumberPrefix prefix = MakeNumberPrefix(c.count, State.Options.NumberFilenames != 0);
     CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    const wchar_t* relative = AppendCopyEntry(&lists, prefix, c.index, {target, 9});
+    const wchar_t* relative = Append(&lists, prefix, c.index, {target, 9});
 
     ASSERT_NE(relative, nullptr);
     EXPECT_EQ(PathsOf(lists.sourceList), std::vector<std::wstring>{c.path});
@@ -158,7 +167,7 @@ TEST_F(CopyListsTest, TenDigitCountsGetTenDigitPrefixesWithinTheMeasure)
     // Measure only the known entry; asking the host a billion times is not the point here.
     State.PlaylistCount = 1;
     CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    ASSERT_NE(AppendCopyEntry(&lists, prefix, 0, {target, 3}), nullptr);
+    ASSERT_NE(Append(&lists, prefix, 0, {target, 3}), nullptr);
     EXPECT_EQ(PathsOf(lists.destinationList), std::vector<std::wstring>{L"E:\\0000000001_b.mp3"});
     EXPECT_TRUE(GuardsIntact());
 }
@@ -170,8 +179,8 @@ TEST_F(CopyListsTest, MissingEntriesLeaveTheListsParallel)
     wchar_t target[260] = L"E:\\Stick\\x";
     NumberPrefix prefix = MakeNumberPrefix(3, true);
     CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    EXPECT_STREQ(AppendCopyEntry(&lists, prefix, 0, {target, 9}), L"A\\1_one.mp3");
-    EXPECT_STREQ(AppendCopyEntry(&lists, prefix, 2, {target, 9}), L"C\\3_three.mp3");
+    EXPECT_STREQ(Append(&lists, prefix, 0, {target, 9}), L"A\\1_one.mp3");
+    EXPECT_STREQ(Append(&lists, prefix, 2, {target, 9}), L"C\\3_three.mp3");
     EXPECT_EQ(PathsOf(lists.sourceList), (std::vector<std::wstring>{L"D:\\A\\one.mp3", L"D:\\C\\three.mp3"}));
     EXPECT_EQ(PathsOf(lists.destinationList),
               (std::vector<std::wstring>{L"E:\\Stick\\A\\1_one.mp3", L"E:\\Stick\\C\\3_three.mp3"}));
@@ -186,10 +195,10 @@ TEST_F(CopyListsTest, AnEntryTheHostNoLongerHasIsNotAppended)
     NumberPrefix prefix = MakeNumberPrefix(4, false);
     CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
     host->playlist.resize(3);
-    EXPECT_NE(AppendCopyEntry(&lists, prefix, 0, {target, 3}), nullptr);
-    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 1, {target, 3}), nullptr) << "an empty path ends a list";
-    EXPECT_NE(AppendCopyEntry(&lists, prefix, 2, {target, 3}), nullptr);
-    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 3, {target, 3}), nullptr) << "the playlist shrank";
+    EXPECT_NE(Append(&lists, prefix, 0, {target, 3}), nullptr);
+    EXPECT_EQ(Append(&lists, prefix, 1, {target, 3}), nullptr) << "an empty path ends a list";
+    EXPECT_NE(Append(&lists, prefix, 2, {target, 3}), nullptr);
+    EXPECT_EQ(Append(&lists, prefix, 3, {target, 3}), nullptr) << "the playlist shrank";
     EXPECT_EQ(PathsOf(lists.sourceList).size(), 2u);
     EXPECT_EQ(PathsOf(lists.destinationList).size(), 2u);
 }
@@ -234,7 +243,7 @@ TEST_F(CopyListsTest, DestinationsKeepToWhatWindowsTakes)
         wcscpy(target, folder.c_str());
         NumberPrefix prefix = MakeNumberPrefix(1, State.Options.NumberFilenames != 0);
         CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-        const wchar_t* relative = AppendCopyEntry(&lists, prefix, 0, {target, (int)c.targetLength});
+        const wchar_t* relative = Append(&lists, prefix, 0, {target, (int)c.targetLength});
         std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
         EXPECT_EQ(destinations.empty() ? 0 : destinations[0].size(), c.length) << c.name;
         EXPECT_EQ(relative != nullptr, c.length != 0) << c.name;
@@ -263,14 +272,14 @@ TEST_F(CopyListsTest, GrownTitleIsCutAndGrownPathIsNotAppended)
     NumberPrefix prefix = MakeNumberPrefix(1, false);
     CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
     host->playlist[0].title = std::wstring(500, L'x');
-    const wchar_t* relative = AppendCopyEntry(&lists, prefix, 0, {target, 3});
+    const wchar_t* relative = Append(&lists, prefix, 0, {target, 3});
     ASSERT_NE(relative, nullptr);
     EXPECT_EQ(std::wstring(relative).substr(std::wstring(relative).size() - 4), L".mp3");
     EXPECT_TRUE(GuardsIntact());
 
     lists = GuardedLists(MeasureCopyLists(target, prefix));
     host->playlist[0].path = L"D:\\a\\much\\longer\\path\\one.mp3";
-    EXPECT_EQ(AppendCopyEntry(&lists, prefix, 0, {target, 3}), nullptr);
+    EXPECT_EQ(Append(&lists, prefix, 0, {target, 3}), nullptr);
     EXPECT_EQ(lists.sourceList[0], 0);
     EXPECT_TRUE(GuardsIntact());
 }
@@ -377,7 +386,7 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
         }
         int appended = 0;
         for (int i = 0; i < State.PlaylistCount; ++i)
-            if (AppendCopyEntry(&lists, prefix, i, {target, (int)deep.size()}))
+            if (Append(&lists, prefix, i, {target, (int)deep.size()}))
                 ++appended;
 
         ASSERT_TRUE(GuardsIntact()) << "round " << round;

@@ -167,7 +167,7 @@ TEST_F(CopyRun, AnUnchangedCopyStaysListedWhenAnotherFails)
 TEST_F(CopyRun, PlaylistFileByteForByte)
 {
     const std::wstring outside = L"\x0395\x03bb\x03bb\x03ac\x03b4\x03b1 \x65e5\x672c";
-    const std::wstring longTitle = std::wstring(2500, L'L') + L"\x00e9" + std::wstring(1500, L'x');
+    const std::wstring longTitle = std::wstring(800, L'L') + L"\x00e9" + std::wstring(200, L'x');
     SetPlaylist({{Source(L"Album\\one.mp3", "1"), outside, 200},
                  {Source(L"Album\\two.mp3", "2"), L"", -1},
                  {Source(L"three.ogg", "3"), longTitle, 0}});
@@ -321,6 +321,7 @@ TEST_F(CopyRun, MissingEntriesAreListedInPlaylistOrderAndTheRestIsCopied)
                  {Source(L"empty.mp3", ""), L"Empty", 4},
                  {L"http://stream.example.org/live", L"Stream", -1}});
     State.Options = OptionsOn("SavePlaylist NumberFilenames");
+    host->position = 2;
     Run();
     ASSERT_EQ(watcher.boxes.size(), 1u);
     ExpectRunBox(watcher.boxes[0],
@@ -329,7 +330,7 @@ TEST_F(CopyRun, MissingEntriesAreListedInPlaylistOrderAndTheRestIsCopied)
     EXPECT_EQ(ReadBytes(target + L"4_empty.mp3"), "");
     EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
               "#EXTM3U\r\n#EXTINF:1,A\r\n1_a.mp3\r\n#EXTINF:4,Empty\r\n4_empty.mp3\r\n");
-    EXPECT_EQ(host->position, 3) << "the last copied entry stays current";
+    EXPECT_EQ(host->position, 2) << "the user's entry is put back after the lengths are read";
     EXPECT_FALSE(host->playing);
 }
 
@@ -366,22 +367,23 @@ TEST_F(CopyRun, LongMissingPathsAreCut)
     ExpectRunBox(watcher.boxes[1], SkippedText(2, 2, {pairedLine, plainLine}));
 }
 
-// The host's answer changes between the lookup and the append: the entry is left out like
-// a missing one under the path the host gives now, and gets no copy and no lines.
-TEST_F(CopyRun, EntryThatChangesBeforeItsAppendIsReported)
+// The host's answer changes between measuring and filling: the entry is left out like a missing
+// one under the path the host gives now, and gets no copy and no lines.
+TEST_F(CopyRun, EntryThatChangesAfterMeasuringIsReported)
 {
     std::wstring first = Source(L"a.mp3", "a");
     std::wstring second = Source(L"b.mp3", "b");
-    // Longer than both measured paths together: it cannot fit what is left of the lists.
-    std::wstring grown = source + std::wstring(400, L'g') + L".mp3";
+    // A file, but longer than both measured paths together: it cannot fit what is left of the
+    // lists.
+    std::wstring grown = Source(std::wstring(200, L'g') + L"\\" + std::wstring(200, L'h') + L".mp3", "g");
     SetPlaylist({{first, L"A", 1}, {second, L"B", 2}});
     State.Options = OptionsOn("SavePlaylist");
     int asked[2] = {0, 0};
     host->onMessage = [&](HostSimulator& sim, const SimMessage& message) {
         if (message.message != WM_USER || message.lParam != PlaylistFileCode)
             return;
-        // Measuring asks once, the run's lookup once, the append once more.
-        if (++asked[message.wParam] == 3) {
+        // Measuring asks once, filling once more.
+        if (++asked[message.wParam] == 2) {
             if (message.wParam == 0)
                 sim.playlist[0].hasPath = false;
             else

@@ -21,12 +21,13 @@ TEST_F(HostLinkTest, EachRequestSendsTheHostsNumbers)
     } cases[] = {
         {"HostVersion", [&] { HostVersion(host->window); }, 0, 0},
         {"PlaylistLength", [] { PlaylistLength(); }, 0, 124},
-        {"PlaylistFile", [] { PlaylistFile(1); }, 1, 214},
-        {"PlaylistTitle", [] { PlaylistTitle(1); }, 1, 213},
+        {"PlaylistFile", [] { wchar_t text[HostTextCapacity]; CopyPlaylistFile(1, text); }, 1, 214},
+        {"PlaylistTitle", [] { wchar_t text[HostTextCapacity]; CopyPlaylistTitle(1, text); }, 1, 213},
         {"SetPlaylistPosition", [] { SetPlaylistPosition(1); }, 1, 121},
+        {"PlaylistPosition", [] { PlaylistPosition(); }, 0, 125},
         {"CurrentTrackLength", [] { CurrentTrackLength(); }, 1, 105},
         {"PlaylistWindow", [] { PlaylistWindow(); }, 1, 260},
-        {"HostMenu", [] { HostMenu(); }, (WPARAM)-1, 281},
+        {"HostMainMenu", [] { HostMainMenu(); }, (WPARAM)-1, 281},
         {"IniDirectory", [] { IniDirectory(); }, 0, 335},
         {"RegisterCommandId", [] { RegisterCommandId(); }, 0, 3019},
         {"ServiceRegistry", [] { ServiceRegistryAnswer(); }, 0, 3025},
@@ -47,15 +48,91 @@ TEST_F(HostLinkTest, AnswersComeBackAsTheHostGaveThem)
     host->version = 0x5066;
     EXPECT_EQ(HostVersion(host->window), 0x5066u);
     EXPECT_EQ(PlaylistLength(), 2);
-    EXPECT_STREQ(PlaylistFile(1), L"D:\\b.mp3");
-    EXPECT_STREQ(PlaylistTitle(0), L"A");
-    EXPECT_EQ(PlaylistFile(5), nullptr);
+    wchar_t path[HostTextCapacity], title[HostTextCapacity];
+    ASSERT_TRUE(CopyPlaylistFile(1, path));
+    ASSERT_TRUE(CopyPlaylistTitle(0, title));
+    // Each answer is the module's own copy: asking the next does not change it.
+    EXPECT_STREQ(path, L"D:\\b.mp3");
+    EXPECT_STREQ(title, L"A");
+    EXPECT_FALSE(CopyPlaylistFile(5, path));
+    EXPECT_STREQ(path, L"");
     SetPlaylistPosition(1);
+    EXPECT_EQ(PlaylistPosition(), 1);
     EXPECT_EQ(CurrentTrackLength(), 9);
     EXPECT_EQ(PlaylistWindow(), host->playlistEditor);
     EXPECT_STREQ(IniDirectory(), host->iniDirectory.c_str());
     int first = RegisterCommandId();
     EXPECT_NE(RegisterCommandId(), first);
+}
+
+// A path that does not fit is refused, never cut: a cut one names another file. A title is cut
+// to fit, keeping its surrogate pairs whole.
+TEST_F(HostLinkTest, APathTooLongIsRefusedAndATitleCutWhole)
+{
+    const size_t most = HostTextCapacity - 1;
+    std::wstring fits = L"D:\\" + std::wstring(most - 3, L'p');
+    std::wstring pairAtTheCut = std::wstring(most - 1, L't') + L"\xD83C\xDFB5";
+    SetPlaylist({{fits, L"", 1}, {fits + L"q", pairAtTheCut, 1}});
+    wchar_t path[HostTextCapacity], title[HostTextCapacity];
+    EXPECT_TRUE(CopyPlaylistFile(0, path));
+    EXPECT_EQ(std::wstring(path), fits);
+    EXPECT_FALSE(CopyPlaylistFile(1, path));
+    EXPECT_TRUE(CopyPlaylistTitle(1, title));
+    EXPECT_EQ(std::wstring(title), std::wstring(most - 1, L't'));
+    EXPECT_FALSE(CopyPlaylistTitle(0, title)) << "an empty title is none";
+}
+
+// A host that does not know a request answers 1, which is no text; 281 with -1 answers null on
+// hosts of 2008, and 0 then names the main menu itself.
+TEST_F(HostLinkTest, UnknownRequestsGiveNoTextAndTheMenuComesFromZero)
+{
+    host->playlist = {{L"D:\\a.mp3", L"A", 7}};
+    host->fileTags[L"D:\\a.mp3"] = TagsOf(L"artist=Ann");
+    host->unknownRequests = {PlaylistFileCode, PlaylistTitleCode, IniDirectoryCode, FileMetadataCode};
+    wchar_t text[HostTextCapacity] = L"stale";
+    EXPECT_FALSE(CopyPlaylistFile(0, text));
+    EXPECT_FALSE(CopyPlaylistTitle(0, text));
+    EXPECT_EQ(IniDirectory(), nullptr);
+    wcscpy(text, L"stale");
+    EXPECT_TRUE(FileMetadata(L"D:\\a.mp3", L"artist", text, 32)) << "1 reads as answered";
+    EXPECT_STREQ(text, L"") << "but the cleared buffer holds no value";
+
+    host->menuHolderUnknown = true;
+    host->log.clear();
+    EXPECT_EQ(HostMainMenu(), HostFirstSubmenu(host));
+    ASSERT_EQ(host->log.size(), 2u);
+    EXPECT_EQ(host->log[1].wParam, 0u);
+    host->menuHolderUnknown = false;
+    EXPECT_EQ(HostMainMenu(), HostFirstSubmenu(host));
+}
+
+struct LengthCase {
+    const char* name;
+    bool unread;
+    const wchar_t* tags;  // the reader's fields; null: no reader
+    int seconds;
+};
+
+// 105 answers -1 for an entry the player has not read yet: its reader's length, rounded.
+TEST_F(HostLinkTest, AnEntryNotReadYetTakesItsLengthFromItsReader)
+{
+    const LengthCase cases[] = {
+        {"read", false, L"length=1000", 61},
+        {"unread", true, L"length=183500", 184},
+        {"unread_just_below_half", true, L"length=183499", 183},
+        {"unread_no_reader", true, nullptr, -1},
+        {"unread_empty_length", true, L"artist=A", -1},
+        {"unread_not_a_number", true, L"length=3:05", -1},
+    };
+    for (const LengthCase& c : cases) {
+        host->playlist = {{L"D:\\x.mp3", L"X", 1}, {L"D:\\a.mp3", L"A", 61}};
+        host->playlist[1].unread = c.unread;
+        host->fileTags.clear();
+        if (c.tags)
+            host->fileTags[L"D:\\a.mp3"] = TagsOf(c.tags);
+        EXPECT_EQ(EntryLength(1, L"D:\\a.mp3"), c.seconds) << c.name;
+        EXPECT_EQ(host->position, 1) << c.name;
+    }
 }
 
 TEST_F(HostLinkTest, StopPlaybackIsTheHostsStopCommand)

@@ -69,7 +69,7 @@ TEST_F(LocalisedText, FetchIntoCallersBuffer)
     wchar_t buffer[32];
     EXPECT_EQ(FetchText(FilterString, buffer, 32), buffer);
     EXPECT_STREQ(buffer, L"All Files");
-    EXPECT_TRUE(host->wideTexts.empty()) << "a text with a buffer must land in the buffer";
+    EXPECT_EQ(host->textsWithoutBuffer, 0u) << "a text with a buffer must land in the buffer";
 
     wchar_t small[5];
     EXPECT_EQ(FetchText(IgnoredFileNameString, small, 5), small);

@@ -97,7 +97,7 @@ TEST_P(PlaylistEntries, TwoLinesPerEntry)
     SetPlaylist({{L"D:\\a.mp3", L"First", 11}, c.entry, {L"D:\\c.mp3", L"Third", 33}});
     State.Options.SaveM3U8 = c.saveM3U8;
     State.Options.PlaylistSlashes = c.playlistSlashes;
-    std::string bytes = Written([&](HANDLE file) { WritePlaylistEntry(file, 1, c.relative); });
+    std::string bytes = Written([&](HANDLE file) { WritePlaylistEntry(file, 1, c.entry.path.c_str(), c.relative); });
     EXPECT_EQ(bytes, ToCodePage(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
     EXPECT_EQ(host->position, 1) << "the entry stays the host's current one";
 }
@@ -109,7 +109,9 @@ SimEntry Entry(const std::wstring& title, int seconds, bool hasTitle = true)
     return entry;
 }
 
-const std::wstring LongTitle = std::wstring(3000, L'T') + Emoji + std::wstring(2000, L'\x00e9');
+// Longer than any one conversion, within what the module keeps of a title; and longer than that.
+const std::wstring LongTitle = std::wstring(700, L'T') + Emoji + std::wstring(300, L'\x00e9');
+const std::wstring OverlongTitle = std::wstring(HostTextCapacity - 2, L'T') + Emoji + L"rest";
 
 const EntryCase EntryCases[] = {
     {"ansi", 0, Entry(L"Song", 215), L"Album\\02_b.mp3", L"#EXTINF:215,Song\r\nAlbum\\02_b.mp3\r\n"},
@@ -122,11 +124,13 @@ const EntryCase EntryCases[] = {
     {"no title from the host", 0, Entry(L"", 7, false), L"b.mp3", L"#EXTINF:7,\r\nb.mp3\r\n"},
     {"long title, utf8", 1, Entry(LongTitle, 1), L"b.mp3", L"#EXTINF:1," + LongTitle + L"\r\nb.mp3\r\n"},
     {"long title, ansi", 0, Entry(LongTitle, 1), L"b.mp3", L"#EXTINF:1," + LongTitle + L"\r\nb.mp3\r\n"},
+    {"overlong title cut before its pair", 1, Entry(OverlongTitle, 1), L"b.mp3",
+     L"#EXTINF:1," + std::wstring(HostTextCapacity - 2, L'T') + L"\r\nb.mp3\r\n"},
     // A title never makes a line of its own: every control character is written as a space.
     {"line breaks in a title", 1, Entry(L"Two\r\n#EXTINF:1,x\r\nC:\\Windows\\win.ini\t\x1F!", 3), L"b.mp3",
      L"#EXTINF:3,Two  #EXTINF:1,x  C:\\Windows\\win.ini  !\r\nb.mp3\r\n"},
-    {"pair across pieces of a title", 1, Entry(std::wstring(511, L'T') + Emoji + L"\n", 2), L"b.mp3",
-     L"#EXTINF:2," + std::wstring(511, L'T') + Emoji + L" \r\nb.mp3\r\n"},
+    {"pair across pieces of a title", 1, Entry(std::wstring(345, L'T') + Emoji + L"\n", 2), L"b.mp3",
+     L"#EXTINF:2," + std::wstring(345, L'T') + Emoji + L" \r\nb.mp3\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, PlaylistEntries, ::testing::ValuesIn(EntryCases), NameOfCase());
@@ -134,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PlaylistEntries, ::testing::ValuesIn(EntryCases)
 TEST_F(PlaylistFile, EntryAsksPositionThenLengthThenTitle)
 {
     SetPlaylist({{L"D:\\a.mp3", L"A", 1}, {L"D:\\b.mp3", L"B", 2}});
-    Written([](HANDLE file) { WritePlaylistEntry(file, 1, L"b.mp3"); });
+    Written([](HANDLE file) { WritePlaylistEntry(file, 1, L"D:\\b.mp3", L"b.mp3"); });
     std::vector<LPARAM> expected = {SetPlaylistPositionCode, CurrentTrackLengthCode, PlaylistTitleCode};
     EXPECT_EQ(LoggedRequests(host), expected);
 }

@@ -185,7 +185,7 @@ TEST_F(PluginEntry, CommandItemAndSeparatorCarryTheirTextIdAndNoData)
 
     MenuItem command = ReadMenuItem(menu, 9);
     EXPECT_EQ(command.type, (UINT)MFT_STRING);
-    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.id, HostCommand);
     EXPECT_EQ(command.data, 0u);
     EXPECT_EQ(Utf8(command.text), "Copy playlist files\tAlt+C");
 
@@ -205,7 +205,9 @@ TEST_F(PluginEntry, RegistersAltCAndAltRForThePlaylistEditor)
     ASSERT_EQ(host->shortcuts.size(), 1u);
     const SimShortcutRegistration& registered = host->shortcuts[0];
     EXPECT_EQ(registered.window, host->playlistEditor);
-    EXPECT_EQ(registered.count, 2);
+    // The count is of tables: one holds both keys. The host checks each handle it keeps.
+    EXPECT_EQ(registered.count, 1);
+    EXPECT_EQ(registered.tables.size(), 1u);
     EXPECT_EQ(registered.mode, 1);
     ASSERT_EQ(registered.entries.size(), 2u);
     const WORD keys[] = {'C', 'R'};
@@ -227,7 +229,7 @@ TEST_F(PluginEntry, WithoutAnAcceleratorTableStartsWithoutShortcuts)
     ASSERT_EQ(Start(), 0);
 
     EXPECT_TRUE(host->shortcuts.empty());
-    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], HostCommand);
     EXPECT_NE(HostProcedure(), before);
 }
 
@@ -239,7 +241,7 @@ TEST_F(PluginEntry, WithoutApplicationServiceStartsWithoutShortcuts)
     ASSERT_EQ(Start(), 0);
 
     EXPECT_TRUE(host->shortcuts.empty());
-    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], 40960u);
+    EXPECT_EQ(MenuIds(HostFirstSubmenu(host))[9], HostCommand);
     EXPECT_NE(HostProcedure(), before);
 }
 
@@ -251,7 +253,7 @@ TEST_F(PluginEntry, WithoutLanguageServiceStartsWithoutTexts)
     EXPECT_EQ(host->moduleSeen, nullptr);  // language support never started
     EXPECT_STREQ(plugin.record->description, "");
     MenuItem command = ReadMenuItem(HostFirstSubmenu(host), 9);
-    EXPECT_EQ(command.id, 40960u);
+    EXPECT_EQ(command.id, HostCommand);
     EXPECT_EQ(command.text, L"");
     EXPECT_EQ(host->shortcuts.size(), 1u);
 }
@@ -279,7 +281,7 @@ struct Routed {
 
 void PrintTo(const Routed& c, std::ostream* out) { *out << c.name; }
 
-// The host hands out 40960 (0xA000), whose low four bits are clear.
+// The host hands out 40471 (0x9E17), whose low four bits are set.
 const WPARAM Command = HostCommand;
 
 class RoutedEntry : public PluginEntry {
@@ -332,44 +334,54 @@ INSTANTIATE_TEST_SUITE_P(
         Routed{"menu_command", WM_COMMAND, Command, true, true},
         Routed{"shortcut", WM_COMMAND, MAKEWPARAM(Command, 1), true, true},
         Routed{"system_menu", WM_SYSCOMMAND, Command, true, false},
-        Routed{"system_menu_with_flags", WM_SYSCOMMAND, Command | 0xF, true, false},
+        Routed{"neighbour_system_command", WM_SYSCOMMAND, Command + 1, false, true},
         Routed{"other_command", WM_COMMAND, 40001, false, true},
         Routed{"neighbour_command", WM_COMMAND, Command + 1, false, true},
         Routed{"other_system_command", WM_SYSCOMMAND, SC_RESTORE, false, true},
         Routed{"system_command_above", WM_SYSCOMMAND, Command + 0x10, false, true}),
     [](const ::testing::TestParamInfo<Routed>& info) { return std::string(info.param.name); });
 
-// Both tests compare with the whole identifier, not just the bits a message can carry.
+// Both tests compare with the whole identifier, not just the bits a message can carry. The
+// system menu hands the identifier over exactly; the form with the system's four low bits
+// cleared is taken as well.
 struct IdCase {
     const char* name;
     int commandId;
     UINT message;
     WPARAM wParam;
+    bool opensDialog;
 };
 
 void PrintTo(const IdCase& c, std::ostream* out) { *out << c.name; }
 
-class UnmatchedId : public RoutedEntry, public ::testing::WithParamInterface<IdCase> {};
+class CommandIds : public RoutedEntry, public ::testing::WithParamInterface<IdCase> {};
 
-TEST_P(UnmatchedId, ReachesTheHostUntouched)
+TEST_P(CommandIds, OpenTheDialogOnlyForTheirCommand)
 {
     const IdCase& c = GetParam();
     host->nextCommandId = c.commandId;
     StartRouted();
 
-    EXPECT_EQ(SendToHost(c.message, c.wParam), PreviousResult);
+    LRESULT result = SendToHost(c.message, c.wParam);
 
-    EXPECT_TRUE(watcher.boxes.empty());
+    EXPECT_EQ(watcher.boxes.size(), c.opensDialog ? 1u : 0u);
+    if (c.opensDialog) {
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(CommandsSeen().empty());
+        return;
+    }
+    EXPECT_EQ(result, PreviousResult);
     ASSERT_EQ(CommandsSeen().size(), 1u);
     EXPECT_EQ(CommandsSeen()[0].wParam, c.wParam);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Identifiers, UnmatchedId,
-    ::testing::Values(IdCase{"low_bits_set_never_a_system_command", 40961, WM_SYSCOMMAND, 40961},
-                      IdCase{"low_bits_set_cleared", 40961, WM_SYSCOMMAND, 40960},
-                      IdCase{"above_16_bits_command", 0x1A000, WM_COMMAND, 0xA000},
-                      IdCase{"above_16_bits_system_command", 0x1A000, WM_SYSCOMMAND, 0xA000}),
+    Identifiers, CommandIds,
+    ::testing::Values(IdCase{"low_bits_set_exact_system_command", 40961, WM_SYSCOMMAND, 40961, true},
+                      IdCase{"low_bits_clear_with_system_flags", 40960, WM_SYSCOMMAND, 40960 | 0xF, true},
+                      IdCase{"low_bits_set_cleared", 40961, WM_SYSCOMMAND, 40960, false},
+                      IdCase{"above_16_bits_command", 0x1A000, WM_COMMAND, 0xA000, false},
+                      IdCase{"above_16_bits_system_command", 0x1A000, WM_SYSCOMMAND, 0xA000, false}),
     [](const ::testing::TestParamInfo<IdCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PluginEntry, ShutDownLeavesEverythingInPlace)

@@ -14,9 +14,14 @@ struct Progress {
 
 std::vector<Progress>* Received = nullptr;
 
-// Stands in for the copy dialog's hook: shows every total and notes what it showed.
+// Stands in for the copy dialog's hook: answers the counter's path requests, shows every total
+// and notes what it showed.
 INT_PTR CALLBACK ProbeProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == CounterPathMessage) {
+        AnswerCounterPath(wParam, lParam);
+        return TRUE;
+    }
     if (message != SizeProgressMessage)
         return message == WM_INITDIALOG;
     ShowSizeProgress(dialog, wParam, lParam);
@@ -240,14 +245,14 @@ TEST_F(SizeCounterTest, AMissingUnitShowsTheNumberAlone)
     EXPECT_EQ(ControlText(probe, SizeReadout), L"5,120.0");
 }
 
-// A list of more than ten entries has progress points, where a closed dialog ends the
-// counter at once; a shorter one is walked to its end. Neither posts to a closed dialog.
-TEST_F(SizeCounterTest, AClosedDialogGetsNoPostsAndEndsTheCountAtTheNextProgressPoint)
+// The counter asks its paths through the dialog: a closed dialog answers none, and the counter
+// ends at its first entry, asking the host nothing and posting nothing, however long the list.
+TEST_F(SizeCounterTest, AClosedDialogGetsNoPostsAndEndsTheCountAtOnce)
 {
     struct {
         int entries;
         size_t requests;
-    } cases[] = {{100, 1}, {10, 10}};
+    } cases[] = {{100, 0}, {10, 0}};
     DestroyWindow(probe);
     for (const auto& c : cases) {
         SetRepeatedPlaylist(folder + L"missing.mp3", c.entries);

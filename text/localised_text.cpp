@@ -39,9 +39,17 @@ const char* FetchTextNarrow(uint32_t number)
 
 const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity)
 {
-    const wchar_t* text = FetchText(number);
-    if (text && *text)
-        return text;
+    if (capacity <= 0)
+        return nullptr;
+    buffer[0] = 0;
+    const wchar_t* text = FetchText(number, buffer, capacity);
+    if (text && *text) {
+        // A service that answers its own text rather than filling the buffer shares it with
+        // the next fetch: the caller keeps a copy.
+        if (text != buffer)
+            lstrcpynW(buffer, text, capacity);
+        return buffer;
+    }
     // The table's own texts are not terminated where they lie, hence the copy.
     if (LoadStringW(State.ModuleInstance, number, buffer, capacity) <= 0)
         return nullptr;

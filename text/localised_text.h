@@ -7,15 +7,17 @@ extern const wchar_t VersionText[];      // "1.11"
 extern const char VersionTextNarrow[];   // "1.11"
 
 // The service's text for `number`, or null when the service does not handle it (or there
-// is no service). The text is the service's; never free it.
+// is no service). The text is the service's; never free it. The host answers every fetch
+// without a buffer through one buffer per thread, which the next such fetch overwrites: use
+// the text before fetching another, or fetch into a buffer of your own.
 const wchar_t* FetchText(uint32_t number);
 // Asks the service to put the text into the caller's buffer; returns the service's pointer
 // or null.
 const wchar_t* FetchText(uint32_t number, wchar_t* buffer, int capacity);
 const char* FetchTextNarrow(uint32_t number);
 // For strings added after language packs were made: the service's text, or the module's
-// own, copied into the caller's buffer, when the service gives none (or an empty one). Null
-// only when neither has it.
+// own when the service gives none (or an empty one), in the caller's buffer. Null only when
+// neither has it.
 const wchar_t* FetchTextOrOwn(uint32_t number, wchar_t* buffer, int capacity);
 
 // A size in the read-outs' form: "12.3 MiB", "1,536.0 MiB", with "+" in front while

@@ -8,12 +8,12 @@
 // Strings from this number on came after the first language packs were made.
 static const uint32_t FirstAddedString = SpaceShortString;
 
-// `ownText` receives the module's own text where the string needs it.
-static const wchar_t* FetchBoxText(uint32_t number, wchar_t* ownText, int capacity)
+// The text lands in `buffer`: a box's text must outlive the fetches made while it opens.
+static const wchar_t* FetchBoxText(uint32_t number, wchar_t* buffer, int capacity)
 {
     if (number < FirstAddedString)
-        return FetchText(number);
-    return FetchTextOrOwn(number, ownText, capacity);
+        return FetchText(number, buffer, capacity);
+    return FetchTextOrOwn(number, buffer, capacity);
 }
 
 static int ShowCaptioned(HWND owner, const wchar_t* text, UINT style)
@@ -23,9 +23,9 @@ static int ShowCaptioned(HWND owner, const wchar_t* text, UINT style)
 
 int ShowBox(HWND owner, UINT style, uint32_t number)
 {
-    wchar_t ownText[BoxTextCapacity] = {};
+    wchar_t text[BoxTextCapacity] = {};
     EnsureCaption();
-    return ShowCaptioned(owner, FetchBoxText(number, ownText, BoxTextCapacity), style);
+    return ShowCaptioned(owner, FetchBoxText(number, text, BoxTextCapacity), style);
 }
 
 int ShowFormattedBox(HWND owner, UINT style, uint32_t number, uint32_t capacity, ...)

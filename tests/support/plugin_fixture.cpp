@@ -26,6 +26,8 @@ void PluginFixture::SetUp()
 
 void PluginFixture::TearDown()
 {
+    for (const std::string& fault : host->faults)
+        ADD_FAILURE() << "the player would suffer: " << fault;
     RemoveFolder(folder);
     for (const std::wstring& other : foldersElsewhere)
         RemoveFolder(other);

@@ -30,8 +30,8 @@ protected:
     DialogWatcher watcher;
 };
 
-// The command identifier the simulated host hands out first.
-const WPARAM HostCommand = 40960;
+// The command identifier the simulated host hands out first, 0x9E17 as the player's.
+const WPARAM HostCommand = 40471;
 
 // The gen_corvelle.dll of this build; in the i686 build, the product itself.
 std::wstring ProductPath();
