@@ -57,6 +57,16 @@ static LRESULT AnswerSharedText(HostSimulator* host, const std::wstring* text)
     return (LRESULT)host->sharedText;
 }
 
+// The player's windows and other plug-ins ask titles as well, on the player's thread, through
+// the same buffer.
+static void CALLBACK OthersAsk(HWND window, UINT, UINT_PTR, DWORD)
+{
+    HostSimulator* host = (HostSimulator*)GetWindowLongPtrW(window, GWLP_USERDATA);
+    const SimEntry* current = host ? EntryAt(host, (WPARAM)host->position) : nullptr;
+    if (current)
+        AnswerSharedText(host, &current->title);
+}
+
 // wParam -1: a menu holding the main menu at position 0 (null where a host of 2008 does not
 // know it); 0: the main menu itself.
 static LRESULT AnswerMenu(HostSimulator* host, WPARAM which)
@@ -337,6 +347,7 @@ HostSimulator* StartHostSimulator()
     host->window = CreateWindowExW(0, MainClass, L"Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 400, 200,
                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(host->window, GWLP_USERDATA, (LONG_PTR)host);
+    SetTimer(host->window, 1, SimOthersAskMilliseconds, OthersAsk);
     host->playlistEditor = CreateWindowExW(0, EditorClass, L"Playlist Editor", WS_OVERLAPPEDWINDOW,
                                            0, 0, 200, 200, nullptr, nullptr,
                                            GetModuleHandleW(nullptr), nullptr);
@@ -351,6 +362,7 @@ void StopHostSimulator(HostSimulator* host)
 {
     if (!host)
         return;
+    KillTimer(host->window, 1);
     SetWindowLongPtrW(host->window, GWLP_USERDATA, 0);
     DestroyWindow(host->playlistEditor);
     DestroyWindow(host->window);

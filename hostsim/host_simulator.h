@@ -7,7 +7,9 @@
 // title (213) come through one buffer that the next 213 or 214 overwrites, whichever thread
 // asked; a string fetched without a buffer comes through one buffer per thread; command
 // identifiers have low bits set; 105 answers -1 for an entry not read yet; a request it does
-// not know answers 1. What the module does that the player would suffer from (an accelerator
+// not know answers 1. Others ask too: every few milliseconds, whenever its thread takes
+// messages, the player (or another plug-in) asks the current entry's title through the same
+// buffer. What the module does that the player would suffer from (an accelerator
 // table that is not one, say) is noted in `faults`, which the tests' fixture checks.
 #pragma once
 #include <windows.h>
@@ -37,6 +39,8 @@ struct SimEntry {
 // The one buffer the player copies paths and titles into, and the one per thread for strings.
 const size_t SimSharedTextCapacity = 4096;
 const size_t SimLanguageBufferCapacity = 1024;
+// How often the player's own thread asks a title of its own.
+const UINT SimOthersAskMilliseconds = 5;
 
 // One message the host main window received: WM_USER requests, WM_COMMAND, WM_SYSCOMMAND.
 struct SimMessage {

@@ -6,7 +6,6 @@
 static const wchar_t RunProperty[] = L"CorvelleSaveAsRun";
 static const UINT_PTR StepTimer = 0xC0;
 static const UINT StepMilliseconds = 20;
-static const DWORD CloseMilliseconds = 5000;
 
 std::wstring ControlText(HWND dialog, int control)
 {
@@ -114,7 +113,7 @@ static void Act(SaveAsRun& run, HWND area)
         SetDlgItemTextW(run.saveAs, SaveAsFileNameCombo, run.fileName.c_str());
     PressButton(run.saveAs, run.button);
     run.pressed = true;
-    run.deadline = GetTickCount() + CloseMilliseconds;
+    run.deadline = GetTickCount() + run.closePatience;
 }
 
 static void CALLBACK Step(HWND saveAs, UINT, UINT_PTR timer, DWORD)
@@ -124,9 +123,11 @@ static void CALLBACK Step(HWND saveAs, UINT, UINT_PTR timer, DWORD)
         return;
     bool late = (LONG)(GetTickCount() - run->deadline) > 0;
     if (run->pressed) {
+        HWND area = FindCopyDialogArea(saveAs);
+        bool done = area && run->whileOpen && run->whileOpen(saveAs, area);
         // Still open long after the button: the system refused the path. Give up rather
         // than hang.
-        if (late) {
+        if (late || done) {
             run->refused = true;
             KillTimer(saveAs, timer);
             RemovePropW(saveAs, RunProperty);

@@ -29,6 +29,10 @@ struct SaveAsRun {
     std::wstring fileName;            // typed into the file-name box; empty: left as it is
     int button = IDCANCEL;
     DWORD patience = 15000;           // how long to wait for the final total, in ms
+    DWORD closePatience = 5000;       // how long the window may stay open after the button
+    // Called at every step while the window stays open after the button (a question about
+    // room answered No, say); true when the user is done there and cancels.
+    std::function<bool(HWND saveAs, HWND area)> whileOpen;
     // Called on every step before the user acts (a screenshot of the count, for example).
     std::function<void(HWND saveAs, HWND area)> onStep;
 
