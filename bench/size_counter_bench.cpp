@@ -18,9 +18,14 @@ static const UINT BareLoopDone = WM_APP + 1;
 static bool Finished = false;
 static WPARAM FinalTotal = 0;
 
-// Stands in for the copy dialog: it only notes the final total.
+// Stands in for the copy dialog: it answers the counter's path requests and notes the final
+// total.
 static LRESULT CALLBACK ReceiverProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == CounterPathMessage) {
+        AnswerCounterPath(wParam, lParam);
+        return 1;
+    }
     if ((message == SizeProgressMessage && lParam == 0) || message == BareLoopDone) {
         Finished = true;
         FinalTotal = wParam;

@@ -169,15 +169,7 @@ protected:
             *finalTotal = ControlText(area, SizeReadout);
             return true;
         };
-        DialogHandler saveAs = DriveSaveAs(&copy);
-        watcher.boxes.clear();
-        watcher.handler = [saveAs, answer](HWND dialog) {
-            if (saveAs(dialog))
-                return true;
-            PressButton(dialog, GetDlgItem(dialog, answer) ? answer : IDOK);
-            return true;
-        };
-        SendToHost(WM_COMMAND, HostCommand);
+        PlayTheCommand(&copy, answer);
         return copy;
     }
 };

@@ -45,14 +45,19 @@ SaveAsRun ProductFixture::CopyThroughTheDialog(const std::map<int, bool>& boxes,
     copy.setBoxes = boxes;
     copy.fileName = target + L"ignored.name";
     copy.button = IDOK;
-    DialogHandler saveAs = DriveSaveAs(&copy);
+    PlayTheCommand(&copy, IDYES);
+    return copy;
+}
+
+void ProductFixture::PlayTheCommand(SaveAsRun* run, int answer)
+{
+    DialogHandler saveAs = DriveSaveAs(run);
     watcher.boxes.clear();
-    watcher.handler = [saveAs](HWND dialog) {
+    watcher.handler = [saveAs, answer](HWND dialog) {
         if (saveAs(dialog))
             return true;
-        PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+        PressButton(dialog, GetDlgItem(dialog, answer) ? answer : IDOK);
         return true;
     };
     SendToHost(WM_COMMAND, HostCommand);
-    return copy;
 }

@@ -25,6 +25,9 @@ protected:
     // in the states given, names a file there and presses Save; every box after the Save As
     // window gets Yes (or OK). Returns what the user saw.
     SaveAsRun CopyThroughTheDialog(const std::map<int, bool>& boxes, const std::wstring& target);
+    // The user picks the command and plays `run` in the Save As window; every box after it gets
+    // `answer` where it has that button, else OK.
+    void PlayTheCommand(SaveAsRun* run, int answer);
 
     LoadedPlugin plugin;
     DialogWatcher watcher;
