@@ -6,14 +6,21 @@
 #include "hostsim/host_simulator.h"
 
 extern "C" void* __real_malloc(size_t size);
+extern "C" void* __real_realloc(void* block, size_t size);
 static uint64_t Allocations = 0;
 
-// The benchmark program is linked with --wrap=malloc so that every allocation the module
-// makes is counted here.
+// The benchmark program is linked with --wrap=malloc and --wrap=realloc so that every
+// allocation the module makes, a block grown included, is counted here.
 extern "C" void* __wrap_malloc(size_t size)
 {
     ++Allocations;
     return __real_malloc(size);
+}
+
+extern "C" void* __wrap_realloc(void* block, size_t size)
+{
+    ++Allocations;
+    return __real_realloc(block, size);
 }
 
 // The module allocates with malloc alone; the simulated player and the box watcher allocate
@@ -91,13 +98,13 @@ std::string FigureText(const PairedFigure& figure, const char* format)
     return text;
 }
 
-// Each benchmark named on the command line ("lists", "run", "counter", "resync"), or all.
+// Each benchmark named on the command line ("plan", "tags", "run", "counter", "resync"), or all.
 int main(int argc, char** argv)
 {
     struct {
         const char* name;
         void (*run)();
-    } benches[] = {{"lists", BenchCopyLists}, {"tags", BenchTaggedLists}, {"run", BenchCopyRun},
+    } benches[] = {{"plan", BenchCopyPlan}, {"tags", BenchTaggedPlan}, {"run", BenchCopyRun},
                    {"counter", BenchSizeCounter}, {"resync", BenchResync}};
     for (const auto& bench : benches) {
         bool wanted = argc < 2;

@@ -29,8 +29,8 @@ struct HostSimulator;
 // Points the module at the simulated player's window and language service, as start-up would.
 void ConnectHost(HostSimulator* host);
 
-void BenchCopyLists();
-void BenchTaggedLists();
+void BenchCopyPlan();
+void BenchTaggedPlan();
 void BenchCopyRun();
 void BenchSizeCounter();
 void BenchResync();

@@ -7,6 +7,7 @@
 #include "copy/copy_outcome.h"
 #include "copy/copy_run.h"
 #include "copy/file_facts.h"
+#include "copy/room.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
@@ -40,8 +41,9 @@ struct RunTimes {
     int copied;
 };
 
-// One run into a fresh target, in its steps: the module's part before the shell copy (noting
-// each destination included), the shell copy, and the module's look at what came of it.
+// One run into a fresh target, in its steps: the module's part before the shell copy (the plan,
+// the room weighed, the playlist file, the shell's lists and each destination noted), the
+// shell copy, and the module's look at what came of it.
 static RunTimes TimeRun(const std::wstring& target)
 {
     RemoveFolder(target);
@@ -50,22 +52,25 @@ static RunTimes TimeRun(const std::wstring& target)
     lstrcpyW(path, (target + L"(Filename Ignored)").c_str());
     RunTimes times = {};
     uint64_t allocationsBefore = AllocationCount();
-    CopyLists lists;
     LARGE_INTEGER start = Now();
-    bool prepared = PrepareCopy({path, (int)target.size()}, &lists);
-    CopyOutcome outcome = NoteDestinations(lists);
+    CopyPlan plan;
+    PreparedRun run = {};
+    bool prepared = MakeCopyPlan({path, (int)target.size()}, &plan) &&
+                    ConfirmRoom(State.HostWindow, &plan) && PrepareCopy(&plan, &run);
+    CopyOutcome outcome = prepared ? NoteDestinations(run.lists) : CopyOutcome{};
     times.preparation = SecondsSince(start);
     start = Now();
     if (prepared)
-        ShellCopy(lists);
+        ShellCopy(run.lists);
     times.shellCopy = SecondsSince(start);
     start = Now();
-    CheckCopies(&outcome, lists);
+    if (prepared)
+        FinishCopy(&plan, &run, &outcome);
     times.check = SecondsSince(start);
     times.allocations = AllocationCount() - allocationsBefore;
-    times.copied = lists.entries - (int)outcome.missing;
-    FreeCopyOutcome(&outcome);
-    FreeCopyLists(&lists);
+    for (uint32_t i = 0; i < plan.songCount; ++i)
+        times.copied += plan.copies[i].inPlace ? 1 : 0;
+    FreeCopyPlan(&plan);
     return times;
 }
 
@@ -81,8 +86,8 @@ static void PrintLookupTime(const HostSimulator* host)
            SecondsSince(start) * 1000);
 }
 
-// Preparation (lookups, lists, playlist file) against the shell copy's own time, in runs of
-// 1,000 present files with every option on.
+// Preparation (the plan, the room, the playlist file, the shell's lists) against the shell
+// copy's own time, in runs of 1,000 present files with every option on.
 void BenchCopyRun()
 {
     HostSimulator* host = StartHostSimulator();

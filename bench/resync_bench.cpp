@@ -3,7 +3,8 @@
 #include <string>
 #include "bench/benches.h"
 #include "copy/copy_run.h"
-#include "copy/room_check.h"
+#include "copy/copy_plan.h"
+#include "copy/room.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
@@ -16,7 +17,7 @@ struct TimedRun {
     uint64_t checkAllocations, runAllocations;
 };
 
-// What the user waits for after pressing Save: the room check on confirmation and the run.
+// What the user waits for after pressing Save: the plan made and weighed, and the run.
 static TimedRun RunTimed(const std::wstring& target)
 {
     wchar_t path[PathCapacity] = {};
@@ -24,10 +25,12 @@ static TimedRun RunTimed(const std::wstring& target)
     int nameOffset = (int)target.size();
     uint64_t before = AllocationCount();
     LARGE_INTEGER start = Now();
-    bool confirmed = ConfirmTargetSpace(State.HostWindow, {path, nameOffset});
+    CopyPlan plan;
+    bool confirmed = MakeCopyPlan({path, nameOffset}, &plan) && ConfirmRoom(State.HostWindow, &plan);
     uint64_t checked = AllocationCount();
     if (confirmed)
-        RunCopy({path, nameOffset});
+        RunCopy(&plan);
+    FreeCopyPlan(&plan);
     return {SecondsSince(start), checked - before, AllocationCount() - checked};
 }
 
@@ -73,7 +76,7 @@ void BenchResync()
            "re-run with all unchanged %s ms, boxes %d then %d\n", RunFileCount, RunFileBytes / 1024,
            RunPairs, FigureText(FigureOf(firsts), "%.1f").c_str(), FigureText(FigureOf(agains), "%.1f").c_str(),
            (int)boxesFirst, (int)boxesAgain);
-    printf("resync: heap allocations of the re-run: room check %llu, run %llu\n",
+    printf("resync: heap allocations of the re-run: plan and room %llu, run %llu\n",
            (unsigned long long)again.checkAllocations, (unsigned long long)again.runAllocations);
     printf("resync: re-run %s %% of the first run (target <= %.0f %%): %s\n", FigureText(share, "%.2f").c_str(),
            TargetShare * 100, share.median <= TargetShare * 100 ? "met" : "MISSED");

@@ -2,7 +2,8 @@
 #include <windows.h>
 #include <stdlib.h>
 #include <wchar.h>
-#include "copy/copy_index.h"
+#include "copy/text_set.h"
+#include "copy/copy_name.h"
 #include "copy/file_facts.h"
 #include "state/plugin_state.h"
 
@@ -12,13 +13,6 @@ static const size_t LyricsExtensionLength = 4;
 static const wchar_t* const CoverNames[] = {L"cover.jpg", L"folder.jpg", L"front.jpg",
                                             L"cover.png", L"folder.png", L"front.png"};
 static const size_t LongestCoverName = 10;
-
-CopyListSizes WithCompanions(CopyListSizes songs)
-{
-    // Each song's path or destination, its terminator counted, stands for the pair's own.
-    size_t more = songs.entries * (LyricsExtensionLength + LongestCoverName);
-    return {3 * songs.sourceChars + more, 3 * songs.destinationChars + more, songs.entries};
-}
 
 bool IsCoverName(const wchar_t* name)
 {
@@ -42,20 +36,39 @@ bool LyricsPathOf(const wchar_t* path, wchar_t* lyrics)
 
 // --- Lyrics ----------------------------------------------------------------------------------
 
-// Two songs of one name but for their extensions share their lyrics: one copy of them is
-// enough, and a second would have the shell ask whether to replace the first.
-static void AppendLyrics(CopyLists* lists, TextSet* named, const wchar_t* source,
-                         const wchar_t* destination)
+// Adds a companion from its paths; its copy, or NoCopy when the records or the texts are full.
+static uint32_t AddCompanion(CopyPlan* plan, const wchar_t* source, const wchar_t* destination,
+                             const FileFacts& facts)
+{
+    size_t sourceLength = wcslen(source), destinationLength = wcslen(destination);
+    if (destinationLength > MostPathLength ||
+        !ReservePlanText(plan, sourceLength + destinationLength + 2))
+        return NoCopy;
+    uint32_t from = AddPlanText(plan, source, sourceLength);
+    uint32_t to = AddPlanText(plan, destination, destinationLength);
+    uint32_t copy = AddPlannedCopy(plan, from, to, facts.size);
+    if (copy != NoCopy && plan->keepsInStep)
+        plan->copies[copy].unchanged = IsUnchangedCopyOf(facts, destination);
+    return copy;
+}
+
+// A song's lyrics. Two songs of one name but for their extensions share their lyrics: one copy
+// of them is enough, and a second would have the shell ask whether to replace the first.
+static void PlanLyrics(CopyPlan* plan, TextSet* named, uint32_t song)
 {
     wchar_t lyrics[PathCapacity], copy[PathCapacity];
     FileFacts facts;
+    const wchar_t* source = PlanText(*plan, plan->copies[song].source);
     if (!LyricsPathOf(source, lyrics) || SameFileName(lyrics, source) ||
-        !QueryFileFacts(lyrics, &facts) || !LyricsPathOf(destination, copy) ||
-        FindInTextSet(*named, lists->destinationList, copy) >= 0)
+        !QueryFileFacts(lyrics, &facts) ||
+        !LyricsPathOf(PlanText(*plan, plan->copies[song].destination), copy))
         return;
-    uint32_t at = (uint32_t)(lists->destinationWrite - lists->destinationList);
-    if (AppendPair(lists, lyrics, copy))
-        AddText(named, lists->destinationList, at);
+    int64_t listed = FindInTextSet(*named, plan->texts, copy);
+    uint32_t companion = listed >= 0 ? CopyWithDestinationAt(*plan, listed)
+                                     : AddCompanion(plan, lyrics, copy, facts);
+    if (companion != NoCopy && listed < 0)
+        AddText(named, plan->texts, plan->copies[companion].destination);
+    plan->copies[song].lyrics = companion;
 }
 
 // --- The covers of the folders of copies ------------------------------------------------------
@@ -97,10 +110,11 @@ static FoundCover FindCover(const wchar_t* folder, size_t folderLength)
 
 // A folder of copies and the cover every one of its songs' folders has, if they share one.
 struct FolderCover {
-    uint32_t folder, folderLength;  // in the destination list, with its backslash
-    uint32_t source, sourceLength;  // the folder of a song holding the cover, in the source list
+    uint32_t folder, folderLength;  // a song's destination in the texts, its folder's length
+    uint32_t source, sourceLength;  // the source of a song whose folder holds the cover
     FoundCover cover;
     bool shared;
+    uint32_t copy;  // the cover's copy, once added
 };
 
 // The folders of copies, in the order they are first met, and a table to find them by name.
@@ -127,23 +141,24 @@ static uint32_t FolderHash(const wchar_t* folder, size_t length)
     return hash;
 }
 
-// The record of a folder of copies, made when it is first met.
-static FolderCover* FolderOf(FolderCovers* covers, const wchar_t* list, const wchar_t* folder,
-                             size_t length, bool* made)
+// The index of the folder of copies that `destination` (at `offset` in the texts) goes in,
+// its record made when it is first met.
+static uint32_t FolderOf(FolderCovers* covers, const wchar_t* texts, uint32_t offset,
+                         size_t length, bool* made)
 {
+    const wchar_t* folder = texts + offset;
     uint32_t at = FolderHash(folder, length) & covers->mask;
     for (; covers->slots[at]; at = (at + 1) & covers->mask) {
         FolderCover* known = &covers->folders[covers->slots[at] - 1];
-        if (known->folderLength == length && SameFolder(list + known->folder, folder, length)) {
+        if (known->folderLength == length && SameFolder(texts + known->folder, folder, length)) {
             *made = false;
-            return known;
+            return covers->slots[at] - 1;
         }
     }
-    FolderCover* record = &covers->folders[covers->count++];
-    covers->slots[at] = covers->count;
-    *record = {(uint32_t)(folder - list), (uint32_t)length, 0, 0, {}, false};
+    covers->folders[covers->count] = {offset, (uint32_t)length, 0, 0, {}, false, NoCopy};
+    covers->slots[at] = ++covers->count;
     *made = true;
-    return record;
+    return covers->count - 1;
 }
 
 // The folder part of a path, its last backslash included; 0 when it has none.
@@ -155,80 +170,101 @@ static size_t FolderLength(const wchar_t* path)
 
 // The songs of one folder follow each other: its cover is looked for once.
 struct LastFolder {
-    const wchar_t* path;
+    uint32_t source;
     size_t length;
     FoundCover cover;
+    bool known;
 };
 
-static const FoundCover& CoverOf(LastFolder* last, const wchar_t* source)
+static const FoundCover& CoverOf(LastFolder* last, const wchar_t* texts, uint32_t source)
 {
-    size_t length = FolderLength(source);
-    if (!last->path || last->length != length || !SameFolder(last->path, source, length)) {
-        last->path = source;
-        last->length = length;
-        last->cover = length ? FindCover(source, length) : FoundCover{};
+    size_t length = FolderLength(texts + source);
+    if (!last->known || last->length != length ||
+        !SameFolder(texts + last->source, texts + source, length)) {
+        *last = {source, length, length ? FindCover(texts + source, length) : FoundCover{}, true};
     }
     return last->cover;
 }
 
-// A folder of copies keeps a cover only while every song's folder has the same one.
-static void NoteCover(FolderCovers* covers, const CopyLists& lists, const wchar_t* source,
-                      const wchar_t* destination, LastFolder* last)
+// A folder of copies keeps a cover only while every song's folder has the same one. Returns
+// the song's folder of copies, or NoCopy for a destination with none.
+static uint32_t NoteCover(FolderCovers* covers, const CopyPlan& plan, const PlannedCopy& song,
+                          LastFolder* last)
 {
-    size_t folderLength = FolderLength(destination);
+    size_t folderLength = FolderLength(PlanText(plan, song.destination));
     if (!folderLength)
-        return;
-    const FoundCover& cover = CoverOf(last, source);
+        return NoCopy;
+    const FoundCover& cover = CoverOf(last, plan.texts, song.source);
     bool made;
-    FolderCover* folder = FolderOf(covers, lists.destinationList, destination, folderLength, &made);
+    uint32_t index = FolderOf(covers, plan.texts, song.destination, folderLength, &made);
+    FolderCover& folder = covers->folders[index];
     if (made) {
-        folder->source = (uint32_t)(source - lists.sourceList);
-        folder->sourceLength = (uint32_t)last->length;
-        folder->cover = cover;
-        folder->shared = cover.found;
-    } else if (folder->shared && !(cover.found && folder->cover.size == cover.size &&
-                                   SameFileName(folder->cover.name, cover.name))) {
-        folder->shared = false;
+        folder.source = song.source;
+        folder.sourceLength = (uint32_t)last->length;
+        folder.cover = cover;
+        folder.shared = cover.found;
+    } else if (folder.shared && !(cover.found && folder.cover.size == cover.size &&
+                                  SameFileName(folder.cover.name, cover.name))) {
+        folder.shared = false;
     }
+    return index;
 }
 
-static void AppendCovers(CopyLists* lists, const FolderCovers& covers)
+static void AddCover(CopyPlan* plan, FolderCover* folder)
 {
     wchar_t source[PathCapacity], destination[PathCapacity];
-    for (uint32_t i = 0; i < covers.count; ++i) {
-        const FolderCover& folder = covers.folders[i];
-        size_t nameLength = wcslen(folder.cover.name) + 1;
-        if (!folder.shared || folder.sourceLength + nameLength > (size_t)PathCapacity ||
-            folder.folderLength + nameLength > (size_t)PathCapacity)
-            continue;
-        wmemcpy(source, lists->sourceList + folder.source, folder.sourceLength);
-        wmemcpy(source + folder.sourceLength, folder.cover.name, nameLength);
-        wmemcpy(destination, lists->destinationList + folder.folder, folder.folderLength);
-        wmemcpy(destination + folder.folderLength, folder.cover.name, nameLength);
-        AppendPair(lists, source, destination);
-    }
+    size_t nameLength = wcslen(folder->cover.name) + 1;
+    if (!folder->shared || folder->sourceLength + nameLength > (size_t)PathCapacity ||
+        folder->folderLength + nameLength > (size_t)PathCapacity)
+        return;
+    wmemcpy(source, PlanText(*plan, folder->source), folder->sourceLength);
+    wmemcpy(source + folder->sourceLength, folder->cover.name, nameLength);
+    wmemcpy(destination, PlanText(*plan, folder->folder), folder->folderLength);
+    wmemcpy(destination + folder->folderLength, folder->cover.name, nameLength);
+    FileFacts facts;
+    if (QueryFileFacts(source, &facts))
+        folder->copy = AddCompanion(plan, source, destination, facts);
 }
 
-bool AppendCompanions(CopyLists* lists)
+// What the walk over the songs needs: the folders of copies with their table, the lyrics
+// listed, and each song's folder.
+struct CompanionWork {
+    FolderCovers covers;
+    TextSet lyrics;
+    uint32_t* songFolders;
+};
+
+static char* PlaceCompanionWork(size_t songs, CompanionWork* work)
 {
-    size_t songs = lists->entries > 0 ? (size_t)lists->entries : 0;
     // The table of folders has as many slots as a set of as many texts: it is placed as one.
     size_t folderBytes = songs * sizeof(FolderCover), setBytes = TextSetBytes(songs);
-    char* block = (char*)malloc(folderBytes + 2 * setBytes);
+    char* block = (char*)malloc(folderBytes + 2 * setBytes + songs * sizeof(uint32_t));
+    if (!block)
+        return nullptr;
+    TextSet slots = PlaceTextSet(block + folderBytes, songs);
+    work->covers = {(FolderCover*)block, 0, slots.slots, slots.mask};
+    work->lyrics = PlaceTextSet(block + folderBytes + setBytes, songs);
+    work->songFolders = (uint32_t*)(block + folderBytes + 2 * setBytes);
+    return block;
+}
+
+bool AppendCompanions(CopyPlan* plan)
+{
+    uint32_t songs = plan->songCount;
+    CompanionWork work;
+    char* block = PlaceCompanionWork(songs, &work);
     if (!block)
         return false;
-    TextSet slots = PlaceTextSet(block + folderBytes, songs);
-    FolderCovers covers = {(FolderCover*)block, 0, slots.slots, slots.mask};
-    TextSet lyrics = PlaceTextSet(block + folderBytes + setBytes, songs);
     LastFolder last = {};
-    const wchar_t* source = lists->sourceList;
-    const wchar_t* destination = lists->destinationList;
-    for (size_t i = 0; i < songs;
-         ++i, source = NextPath(source), destination = NextPath(destination)) {
-        AppendLyrics(lists, &lyrics, source, destination);
-        NoteCover(&covers, *lists, source, destination, &last);
+    for (uint32_t song = 0; song < songs; ++song) {
+        PlanLyrics(plan, &work.lyrics, song);
+        work.songFolders[song] = NoteCover(&work.covers, *plan, plan->copies[song], &last);
     }
-    AppendCovers(lists, covers);
+    for (uint32_t i = 0; i < work.covers.count; ++i)
+        AddCover(plan, &work.covers.folders[i]);
+    for (uint32_t song = 0; song < songs; ++song)
+        if (work.songFolders[song] != NoCopy)
+            plan->copies[song].cover = work.covers.folders[work.songFolders[song]].copy;
     free(block);
     return true;
 }

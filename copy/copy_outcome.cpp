@@ -2,26 +2,23 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
-#include "copy/playlist_file.h"
 #include "state/plugin_state.h"
 
-// The block's parts: the noted copies, then the three sets, each on a 4-byte boundary.
+// The block's parts: the noted copies, then the two sets, each on a 4-byte boundary.
 static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) & ~(size_t)7; }
 
 CopyOutcome NoteDestinations(const CopyLists& lists)
 {
     CopyOutcome outcome = {};
-    size_t count = (size_t)(lists.entries > 0 ? lists.entries : 0) +
-                   (size_t)(lists.companions > 0 ? lists.companions : 0);
+    size_t count = lists.pairs;
     size_t setBytes = TextSetBytes(count);
-    char* block = (char*)malloc(NotedBytes(count) + 3 * setBytes);
+    char* block = (char*)malloc(NotedBytes(count) + 2 * setBytes);
     if (!block)
         return outcome;
     outcome.copies = (NotedCopy*)block;
     char* sets = block + NotedBytes(count);
-    outcome.failed = PlaceTextSet(sets, count);
-    outcome.placed = PlaceTextSet(sets + setBytes, count);
-    outcome.sources = PlaceTextSet(sets + 2 * setBytes, count);
+    outcome.placed = PlaceTextSet(sets, count);
+    outcome.sources = PlaceTextSet(sets + setBytes, count);
     const wchar_t* destination = lists.destinationList;
     for (const wchar_t* source = lists.sourceList; *source && outcome.count < count;
          source = NextPath(source), destination = NextPath(destination)) {
@@ -31,7 +28,7 @@ CopyOutcome NoteDestinations(const CopyLists& lists)
         copy.inPlace = 0;
         AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
     }
-    outcome.songs = lists.entries > 0 ? (uint32_t)lists.entries : 0;
+    outcome.songs = lists.songs;
     return outcome;
 }
 
@@ -58,8 +55,8 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
         FileFacts now;
         copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
                        now.size == copy.source.size;
-        AddText(copy.inPlace ? &outcome->placed : &outcome->failed, lists.destinationList,
-                OffsetIn(lists.destinationList, destination));
+        if (copy.inPlace)
+            AddText(&outcome->placed, lists.destinationList, OffsetIn(lists.destinationList, destination));
         outcome->missing += copy.inPlace || i >= outcome->songs ? 0 : 1;
     }
     destination = lists.destinationList;
@@ -75,40 +72,8 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
     return outcome->missing;
 }
 
-// --- The playlist file, anew -----------------------------------------------------------------
-
-// What the rewritten playlist file asks of each entry.
-struct InPlaceCheck {
-    const CopyOutcome* outcome;
-    const CopyLists* lists;
-    CopyTarget target;
-};
-
-// Without a folder kept in step every entry is a copy of its own, in the lists' order; in
-// step, each destination is one copy's alone, and a copy left out as unchanged is there. An
-// entry whose line cannot be told keeps its place.
-static bool IsEntryInPlace(const void* context, uint32_t entry, const wchar_t* listed)
+void NoteCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyPlan* plan)
 {
-    const InPlaceCheck& check = *(const InPlaceCheck*)context;
-    const CopyOutcome& outcome = *check.outcome;
-    if (!check.lists->keepsInStep)
-        return entry >= outcome.count || outcome.copies[entry].inPlace;
-    size_t folderLength = (size_t)check.target.folderLength;
-    if (!listed || folderLength + wcslen(listed) >= (size_t)PathCapacity)
-        return true;
-    wchar_t destination[PathCapacity];
-    wmemcpy(destination, check.target.path, folderLength);
-    wcscpy(destination + folderLength, listed);
-    // A file written with "/" between folders names the same copies; no copy's name holds one.
-    for (wchar_t* at = destination + folderLength; *at; ++at)
-        if (*at == L'/')
-            *at = L'\\';
-    return FindInTextSet(outcome.failed, check.lists->destinationList, destination) < 0;
-}
-
-void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyTarget target,
-                           UINT codePage)
-{
-    InPlaceCheck check = {&outcome, &lists, target};
-    RewritePlaylist(target.path, codePage, IsEntryInPlace, &check);
+    for (uint32_t i = 0; i < outcome.count && i < lists.pairs; ++i)
+        plan->copies[lists.copyOf[i]].inPlace = outcome.copies[i].inPlace != 0;
 }

@@ -2,14 +2,15 @@
 // replace the user declined, a name it refuses) and say nothing the run could rely on, so the
 // run looks for itself: before the copy it notes what each destination was, afterwards a copy
 // is in place when its destination is a file of its source's size. A destination the shell
-// wrote to without finishing is removed, so that no cut file is left for a whole one, and the
-// playlist file is made to list only what is there.
+// wrote to without finishing is removed, so that no cut file is left for a whole one; the
+// playlist file, written afterwards, lists only what is there.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
-#include "copy/copy_index.h"
-#include "copy/copy_lists.h"
+#include "copy/copy_plan.h"
 #include "copy/file_facts.h"
+#include "copy/shell_lists.h"
+#include "copy/text_set.h"
 
 // One copy handed to the shell, in the order of the lists.
 struct NotedCopy {
@@ -25,7 +26,6 @@ struct CopyOutcome {
     uint32_t count;     // every pair, cover art and lyrics included
     uint32_t songs;     // the first pairs, which the playlist lists
     uint32_t missing;   // songs not in place
-    TextSet failed;     // their destinations, in the destination list
     TextSet placed;     // the destinations of the copies in place
     TextSet sources;    // every source, for the files that must never be removed
 };
@@ -38,9 +38,6 @@ CopyOutcome NoteDestinations(const CopyLists& lists);
 // file the user declined to replace is unchanged and stays. Returns `missing`: cover art and
 // lyrics are judged and removed alike, but counted apart from the songs.
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists);
-// Writes the playlist file (`target`'s path) anew, with the same header and lines, listing
-// only the entries whose copies are in place; copies left out as unchanged are. `codePage` is
-// the file's.
-void ListOnlyCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyTarget target,
-                           UINT codePage);
+// Marks the plan's copies in place as the check found them.
+void NoteCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyPlan* plan);
 void FreeCopyOutcome(CopyOutcome* outcome);

@@ -1,8 +1,5 @@
 #include "copy/copy_run.h"
-#include <shellapi.h>
-#include "copy/copy_outcome.h"
 #include "copy/leftovers.h"
-#include "copy/list_builder.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
 #include "resources/resource_ids.h"
@@ -11,101 +8,107 @@
 
 // Every box of the run: OK only, no icon, owned by the host window.
 static const UINT RunBoxStyle = MB_OK;
+static const DWORD ReasonCapacity = 256;
 
-static void ClosePlaylistFile(HANDLE file)
+// Keeping a folder in step, the copies the previous playlist file named and this run does not
+// make may go: that file is read before the run writes it anew.
+static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
 {
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
+    const CopyOptions& options = State.Options;
+    if (!plan.writesPlaylist || !options.RemoveDropped || options.OnlySelected || !plan.indexed)
+        return {};
+    return ReadPreviousPlaylist(plan.target, PlaylistCodePage());
 }
 
-// Leaves the unchanged copies out; when none is left of a folder kept in step, says so.
-static void LeaveOutUnchangedCopies(CopyLists* lists)
+// Kept in step, a run with nothing new or changed says so.
+static void TellWhenAllIsUnchanged(const CopyPlan& plan, const CopyLists& lists)
 {
-    uint32_t listed = lists->index.count;
-    if (LeaveOutUnchanged(lists) == 0 && lists->keepsInStep && listed > 0)
+    if (plan.keepsInStep && lists.songs == 0 && plan.songCount > 0)
         ShowFormattedBox(State.HostWindow, RunBoxStyle, AllUnchangedString, BoxTextCapacity,
-                         (unsigned)listed);
+                         (unsigned)plan.songCount);
 }
 
-// Stops playback, names and creates the playlist file and writes its header; before the
-// file is replaced, keeps what it listed when copies that left the playlist are to go. A
-// folder part that leaves no room for the name counts as a file that cannot be created.
-static HANDLE OpenPlaylistFile(CopyTarget target, PreviousPlaylist* previous)
+// A playlist file not written whole is gone; the box says why.
+static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan)
 {
-    StopPlayback();
-    if (!NamePlaylistFile(target))
-        return INVALID_HANDLE_VALUE;
-    if (State.Options.RemoveDropped)
-        *previous = ReadPreviousPlaylist(target.path, PlaylistCodePage());
-    return CreatePlaylistWithHeader(target.path);
-}
-
-bool PrepareCopy(CopyTarget target, CopyLists* lists)
-{
-    *lists = {};
-    HANDLE playlist = INVALID_HANDLE_VALUE;
-    PreviousPlaylist previous = {};
-    if (State.Options.SavePlaylist) {
-        playlist = OpenPlaylistFile(target, &previous);
-        if (playlist == INVALID_HANDLE_VALUE) {
-            FreePlaylistBytes(&previous.file);
-            ShowBox(State.HostWindow, RunBoxStyle, PlaylistCreateErrorString);
-            return false;
-        }
+    DWORD error = 0;
+    PlaylistWrite written = WritePlaylistFile(plan, &error);
+    if (written == PlaylistWrite::NotWhole) {
+        wchar_t reason[ReasonCapacity];
+        FetchSystemReason(error, reason, ReasonCapacity);
+        ShowFormattedBox(State.HostWindow, RunBoxStyle, PlaylistWriteErrorString, BoxTextCapacity,
+                         reason);
     }
-    // Without memory there is nothing to copy; the playlist file keeps its header. Its lengths
-    // are read by making each entry the host's current one: the user's is put back.
-    SkippedEntries skipped = {};
-    int position = playlist != INVALID_HANDLE_VALUE ? PlaylistPosition() : 0;
-    bool built = BuildCopyLists(target, playlist, &skipped, lists);
-    if (playlist != INVALID_HANDLE_VALUE)
-        SetPlaylistPosition(position);
-    ClosePlaylistFile(playlist);
-    ReportSkippedEntries(skipped, State.PlaylistCount);
-    if (built) {
-        RemoveLeftovers(previous, *lists, target);
-        LeaveOutUnchangedCopies(lists);
+    return written;
+}
+
+// Before the copy, every copy to be made is taken to be in place; the check says otherwise.
+static void ExpectEveryCopy(CopyPlan* plan)
+{
+    for (uint32_t i = 0; i < plan->copyCount; ++i)
+        plan->copies[i].inPlace = IsToCopy(plan->copies[i]);
+}
+
+// Without a playlist file nothing stops; one that cannot be created ends the run.
+static bool WritePlaylistFirst(CopyPlan* plan, PreparedRun* run)
+{
+    if (!State.Options.SavePlaylist)
+        return true;
+    StopPlayback();
+    ExpectEveryCopy(plan);
+    if (plan->writesPlaylist) {
+        PlaylistWrite written = WriteThePlaylistFile(*plan);
+        run->playlistWritten = written == PlaylistWrite::Written;
+        if (written != PlaylistWrite::NotOpened)
+            return true;
+    }
+    ShowBox(State.HostWindow, RunBoxStyle, PlaylistCreateErrorString);
+    return false;
+}
+
+bool PrepareCopy(CopyPlan* plan, PreparedRun* run)
+{
+    *run = {false, {}};
+    if (!MakeShellLists(*plan, &run->lists))
+        return false;
+    PreviousPlaylist previous = ReadWhatThePlaylistNamed(*plan);
+    bool going = WritePlaylistFirst(plan, run);
+    if (going) {
+        ReportSkippedEntries(plan->skipped, plan->considered);
+        RemoveLeftovers(previous, *plan);
+        TellWhenAllIsUnchanged(*plan, run->lists);
     }
     FreePlaylistBytes(&previous.file);
-    return built;
+    if (!going)
+        FreeShellLists(&run->lists);
+    return going;
 }
 
-void ShellCopy(const CopyLists& lists)
+void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
 {
-    SHFILEOPSTRUCTW request = {};
-    request.hwnd = State.HostWindow;
-    request.wFunc = FO_COPY;
-    request.pFrom = lists.sourceList;
-    request.pTo = lists.destinationList;
-    request.fFlags = FOF_MULTIDESTFILES | FOF_NOCONFIRMMKDIR;
-    SHFileOperationW(&request);
-}
-
-// The shell copy, and a look at what came of it: when any copy is not in place, what the shell
-// left cut is removed, the playlist file lists only the copies that are there, and one box
-// says how many could not be copied.
-static void CopyAndLook(const CopyLists& lists, CopyTarget target)
-{
-    CopyOutcome outcome = NoteDestinations(lists);
     // The shell's result and its aborted flag say too little: both are the same for a full
-    // stick and for one declined replace.
-    ShellCopy(lists);
-    if (outcome.copies && CheckCopies(&outcome, lists) > 0) {
-        if (State.Options.SavePlaylist)
-            ListOnlyCopiesInPlace(outcome, lists, target, PlaylistCodePage());
+    // stick and for one declined replace. Without the memory to judge, every copy counts.
+    uint32_t missing = outcome->copies ? CheckCopies(outcome, run->lists) : 0;
+    if (outcome->copies)
+        NoteCopiesInPlace(*outcome, run->lists, plan);
+    // The file listed every copy to be made: it is written anew when not all are there.
+    if (run->playlistWritten && missing)
+        WriteThePlaylistFile(*plan);
+    if (missing)
         ShowFormattedBox(State.HostWindow, RunBoxStyle, FailedCopiesString, BoxTextCapacity,
-                         (unsigned)outcome.missing, (unsigned)outcome.songs);
-    }
-    FreeCopyOutcome(&outcome);
+                         (unsigned)missing, (unsigned)outcome->songs);
+    FreeCopyOutcome(outcome);
+    FreeShellLists(&run->lists);
 }
 
-void RunCopy(CopyTarget target)
+void RunCopy(CopyPlan* plan)
 {
-    CopyLists lists;
-    if (!PrepareCopy(target, &lists))
+    PreparedRun run;
+    if (!plan->entries || !PrepareCopy(plan, &run))
         return;
+    CopyOutcome outcome = NoteDestinations(run.lists);
     // With no present (or no changed) entry there is nothing to hand to the shell.
-    if (lists.entries + lists.companions > 0)
-        CopyAndLook(lists, target);
-    FreeCopyLists(&lists);
+    if (run.lists.pairs > 0)
+        ShellCopy(run.lists);
+    FinishCopy(plan, &run, &outcome);
 }

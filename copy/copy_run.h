@@ -1,17 +1,25 @@
-// The copy itself, started by the copy dialog once the user has confirmed a target.
+// The copy itself, started by the copy dialog once the user has confirmed a target and its plan
+// is made.
 #pragma once
-#include "copy/copy_lists.h"
-#include "copy/copy_target.h"
+#include <windows.h>
+#include "copy/copy_outcome.h"
+#include "copy/copy_plan.h"
+#include "copy/shell_lists.h"
 
-// Copies every present entry of the playlist into `target`'s folder, named by the options.
-void RunCopy(CopyTarget target);
+// Copies what the plan says into its target. The plan stays the caller's.
+void RunCopy(CopyPlan* plan);
 
-// The run's two halves, apart so that their costs can be weighed against each other.
-// PrepareCopy does everything before the shell copy: it stops playback and writes the
-// playlist file when one is wanted, builds the lists and tells in one box which entries it
-// leaves out; keeping a folder in step, it offers to remove the copies that left the playlist
-// and leaves the unchanged ones out. It returns false when the run ends there; otherwise the caller owns
-// `lists` and frees them.
-bool PrepareCopy(CopyTarget target, CopyLists* lists);
-// One shell copy of both lists, with the shell's own progress, questions and messages.
-void ShellCopy(const CopyLists& lists);
+// The run's parts, apart so that their costs can be weighed against each other.
+struct PreparedRun {
+    bool playlistWritten;  // the playlist file lists the copies as they are to be
+    CopyLists lists;
+};
+// Everything before the shell copy: stops playback and writes the playlist file when one is
+// wanted (listing the copies as they are to be, so that it has its room before they take the
+// rest), tells in one box which entries are left out, offers to remove the copies that left
+// the playlist, says when every copy is there unchanged, and makes the shell's lists. False
+// when the run ends there: the playlist file cannot be created, or no memory.
+bool PrepareCopy(CopyPlan* plan, PreparedRun* run);
+// After the shell copy: checks what came of it, lists in the playlist file only the copies
+// that are there, and tells in one box the copies not made. Frees what `run` holds.
+void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome);

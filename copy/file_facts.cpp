@@ -65,13 +65,18 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size)
     return found;
 }
 
+bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy)
+{
+    FileFacts existing;
+    if (!QueryFileFacts(copy, &existing))
+        return false;
+    return existing.size == source.size && existing.writeTime + WriteTimeTolerance >= source.writeTime;
+}
+
 bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
 {
-    FileFacts original, existing;
-    if (!QueryFileFacts(source, &original) || !QueryFileFacts(copy, &existing))
-        return false;
-    return existing.size == original.size &&
-           existing.writeTime + WriteTimeTolerance >= original.writeTime;
+    FileFacts original;
+    return QueryFileFacts(source, &original) && IsUnchangedCopyOf(original, copy);
 }
 
 bool QueryFreeSpace(const wchar_t* folder, uint64_t* available)

@@ -24,6 +24,8 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size);
 // source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
 // counts as changed.
 bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy);
+// The same, for a source whose facts are known already.
+bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy);
 
 // The bytes the caller may still write in `folder`. False when they cannot be had, also for
 // a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 #include "copy/companions.h"
+#include "copy/copy_name.h"
 #include "copy/file_facts.h"
 #include "copy/name_characters.h"
 #include "resources/resource_ids.h"
@@ -106,40 +107,38 @@ static bool IsPlaylistFileName(const wchar_t* relative)
     return SameFileName(relative, PlaylistFileName) || SameFileName(relative, PlaylistFileNameUtf8);
 }
 
-static bool IsNamedByThisRun(const CopyLists& lists, const wchar_t* path)
+static bool IsNamedByThisRun(const CopyPlan& plan, const wchar_t* path)
 {
-    return FindByDestination(lists.index, lists.destinationList, path) ||
-           FindBySource(lists.index, lists.sourceList, path);
+    return FindCopyByDestination(plan, path) != NoCopy || FindCopyBySource(plan, path) != NoCopy;
 }
 
 // A copy this run makes, or a file it copies from (a target folder may hold sources too). A
 // short (8.3) form of a name reaches the same file as its long form.
-static bool IsPartOfThisRun(const CopyLists& lists, const wchar_t* full)
+static bool IsPartOfThisRun(const CopyPlan& plan, const wchar_t* full)
 {
-    if (IsNamedByThisRun(lists, full))
+    if (IsNamedByThisRun(plan, full))
         return true;
     wchar_t longForm[PathCapacity];
     DWORD length = GetLongPathNameW(full, longForm, PathCapacity);
-    return length > 0 && length < (DWORD)PathCapacity && IsNamedByThisRun(lists, longForm);
+    return length > 0 && length < (DWORD)PathCapacity && IsNamedByThisRun(plan, longForm);
 }
 
 // The full path of a leftover named by `line` into `full`, or false.
-static bool FindLeftover(const wchar_t* line, const CopyLists& lists, CopyTarget target,
-                         wchar_t* full)
+static bool FindLeftover(const wchar_t* line, const CopyPlan& plan, wchar_t* full)
 {
     wchar_t relative[PathCapacity];
     if (!ResolveListedPath(line, relative, PathCapacity) || IsPlaylistFileName(relative))
         return false;
-    size_t folderLength = (size_t)target.folderLength;
+    size_t folderLength = (size_t)plan.folderLength;
     if (folderLength + wcslen(relative) >= (size_t)PathCapacity)
         return false;
-    wmemcpy(full, target.path, folderLength);
+    wmemcpy(full, plan.target, folderLength);
     wcscpy(full + folderLength, relative);
     DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return false;
-    return !IsReachedThroughLink(full, folderLength) && !IsPartOfThisRun(lists, full);
+    return !IsReachedThroughLink(full, folderLength) && !IsPartOfThisRun(plan, full);
 }
 
 // The shell's list of leftovers (paths one after another, ended by an empty one), each once.
@@ -179,40 +178,33 @@ static void AddLeftover(Leftovers* found, const wchar_t* full)
 
 // A copy's lyrics go with it, unless they are not a plain file or this run copies to or from
 // them.
-static void AddLyricsOf(Leftovers* found, const CopyLists& lists, const wchar_t* full)
+static void AddLyricsOf(Leftovers* found, const CopyPlan& plan, const wchar_t* full)
 {
     wchar_t lyrics[PathCapacity];
     if (!LyricsPathOf(full, lyrics) || FindInTextSet(found->named, found->list, lyrics) >= 0)
         return;
     DWORD attributes = GetFileAttributesW(lyrics);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        IsNamedByThisRun(plan, lyrics))
         return;
-    const wchar_t* source = lists.sourceList + lists.companionSources;
-    const wchar_t* destination = lists.destinationList + lists.companionDestinations;
-    for (int i = 0; i < lists.companions; ++i) {
-        if (SameFileName(source, lyrics) || SameFileName(destination, lyrics))
-            return;
-        source = NextPath(source);
-        destination = NextPath(destination);
-    }
     AddLeftover(found, lyrics);
 }
 
-static void CollectLeftovers(const PreviousPlaylist& previous, const CopyLists& lists,
-                             CopyTarget target, Leftovers* found)
+static void CollectLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan,
+                             Leftovers* found)
 {
     PlaylistLines reader = ReadPlaylistLines(previous.file, previous.codePage);
     wchar_t wide[PathCapacity], full[PathCapacity];
     while (NextListedPath(&reader, wide)) {
-        if (!FindLeftover(wide, lists, target, full))
+        if (!FindLeftover(wide, plan, full))
             continue;
         if (FindInTextSet(found->named, found->list, full) >= 0)
             continue;
         AddLeftover(found, full);
         ++found->count;
         if (State.Options.CopyCompanions)
-            AddLyricsOf(found, lists, full);
+            AddLyricsOf(found, plan, full);
     }
 }
 
@@ -277,12 +269,12 @@ static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
     }
 }
 
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, CopyTarget target)
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan)
 {
-    if (!previous.file.bytes || !lists.index.records)
+    if (!previous.file.bytes || !plan.indexed)
         return;
     size_t paths;
-    size_t room = LeftoverRoom(previous, target.folderLength, &paths);
+    size_t room = LeftoverRoom(previous, plan.folderLength, &paths);
     if (!paths)
         return;
     size_t listBytes = (room * sizeof(wchar_t) + 3) & ~(size_t)3;
@@ -291,10 +283,10 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, C
         return;
     Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, paths), 0};
     *found.write = 0;
-    CollectLeftovers(previous, lists, target, &found);
+    CollectLeftovers(previous, plan, &found);
     if (found.count && AskToRemove(found.count)) {
         MoveToRecycleBin(found.list);
-        RemoveEmptiedFolders(found.list, (size_t)target.folderLength);
+        RemoveEmptiedFolders(found.list, (size_t)plan.folderLength);
     }
     free(block);
 }

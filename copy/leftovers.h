@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <stddef.h>
-#include "copy/copy_lists.h"
+#include "copy/copy_plan.h"
 #include "copy/copy_target.h"
 #include "copy/playlist_file.h"
 
@@ -27,8 +27,8 @@ PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage);
 bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
 
 // Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
-// that `lists` (with their index, before unchanged copies are left out) neither copies to nor
-// copies from, and that are not a playlist file. When there are any, asks whether to remove
-// them, and on Yes puts them in the Recycle Bin where the drive has one, in one shell delete, then removes the
-// folders inside the target that they leave empty. `target`'s path is the playlist file's.
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyLists& lists, CopyTarget target);
+// inside the plan's target that no copy of the plan (unchanged, or left out for room, alike)
+// goes to or comes from, and that are not a playlist file. When there are any, asks whether to
+// remove them, and on Yes puts them in the Recycle Bin where the drive has one, in one shell
+// delete, then removes the folders inside the target that they leave empty.
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan);

@@ -11,6 +11,8 @@ const wchar_t PlaylistFileNameUtf8[] = L"playlist.m3u8";
 
 static const char ByteOrderMark[] = {'\xEF', '\xBB', '\xBF'};
 static const int ExtendedInfoCapacity = 50;
+static const size_t TitlePieceLength = 512;
+static const size_t WriteBufferSize = 8192;
 // Below this a "text" the host hands over is a number, not a pointer.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
 // A line longer than this many bytes names no path that fits PathCapacity.
@@ -68,47 +70,65 @@ bool NamePlaylistFile(CopyTarget target)
     return true;
 }
 
-static HANDLE CreatePlaylistFile(const wchar_t* path)
-{
-    return CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
-}
+// The file's bytes go out through a buffer of its own; the first failed write is kept, and
+// nothing is written after it.
+struct PlaylistWriter {
+    HANDLE file;
+    UINT codePage;
+    DWORD error;
+    size_t used;
+    char buffer[WriteBufferSize];
+};
 
-// Writes bytes as they are; the result is not examined.
-static void WritePlaylistBytes(HANDLE file, const void* bytes, size_t count)
+static void Flush(PlaylistWriter* writer)
 {
     DWORD written = 0;
-    WriteFile(file, bytes, (DWORD)count, &written, nullptr);
+    if (!writer->error && writer->used &&
+        (!WriteFile(writer->file, writer->buffer, (DWORD)writer->used, &written, nullptr) ||
+         written != writer->used))
+        writer->error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+    writer->used = 0;
+}
+
+static void WriteBytes(PlaylistWriter* writer, const char* bytes, size_t count)
+{
+    while (count && !writer->error) {
+        if (writer->used == WriteBufferSize)
+            Flush(writer);
+        size_t piece = WriteBufferSize - writer->used;
+        piece = piece < count ? piece : count;
+        memcpy(writer->buffer + writer->used, bytes, piece);
+        writer->used += piece;
+        bytes += piece;
+        count -= piece;
+    }
 }
 
 // Writes the whole text in the file's encoding, in as many pieces as it takes.
-static void WritePlaylistText(HANDLE file, const wchar_t* text)
+static void WriteText(PlaylistWriter* writer, const wchar_t* text)
 {
-    UINT codePage = PlaylistCodePage();
     do {
-        const char* narrow = NarrowText(text, codePage, &text);
-        WritePlaylistBytes(file, narrow, strlen(narrow));
+        const char* narrow = NarrowText(text, writer->codePage, &text);
+        WriteBytes(writer, narrow, strlen(narrow));
     } while (text);
-}
-
-HANDLE CreatePlaylistWithHeader(const wchar_t* path)
-{
-    HANDLE file = CreatePlaylistFile(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return file;
-    if (State.Options.SaveM3U8)
-        WritePlaylistBytes(file, ByteOrderMark, sizeof ByteOrderMark);
-    WritePlaylistText(file, L"#EXTM3U\r\n");
-    return file;
 }
 
 // A line break (or any control character) in a title would start a line of its own, which a
 // player reads as another entry: it is written as a space, so an entry is always two lines.
-static void WriteTitle(HANDLE file, wchar_t* title)
+static void WriteTitle(PlaylistWriter* writer, const wchar_t* title)
 {
-    for (wchar_t* at = title; *at; ++at)
-        if (*at < 0x20)
-            *at = L' ';
-    WritePlaylistText(file, title);
+    wchar_t piece[TitlePieceLength + 1];
+    while (*title) {
+        size_t length = 0;
+        for (; title[length] && length < TitlePieceLength; ++length)
+            piece[length] = title[length] < 0x20 ? L' ' : title[length];
+        // A pair stays together in the next piece.
+        if (title[length] && IS_HIGH_SURROGATE(piece[length - 1]))
+            --length;
+        piece[length] = 0;
+        WriteText(writer, piece);
+        title += length;
+    }
 }
 
 // Players outside Windows read "/" between folders, and some devices only "\\": the user chooses.
@@ -123,17 +143,53 @@ static const wchar_t* WithChosenSeparators(const wchar_t* relativePath, wchar_t*
     return slashed;
 }
 
-void WritePlaylistEntry(HANDLE file, int index, const wchar_t* path, const wchar_t* relativePath)
+// The two lines of an entry: "#EXTINF:<seconds>,<title>" and its copy's relative path.
+static void WriteEntry(PlaylistWriter* writer, const CopyPlan& plan, const PlannedEntry& entry)
 {
-    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity], title[HostTextCapacity];
-    int seconds = EntryLength(index, path);
-    CopyPlaylistTitle(index, title);
-    FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", seconds);
-    WritePlaylistText(file, line);
-    WriteTitle(file, title);
-    WritePlaylistText(file, L"\r\n");
-    WritePlaylistText(file, WithChosenSeparators(relativePath, slashed));
-    WritePlaylistText(file, L"\r\n");
+    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity];
+    FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", entry.seconds);
+    WriteText(writer, line);
+    if (entry.title != NoText)
+        WriteTitle(writer, PlanText(plan, entry.title));
+    WriteText(writer, L"\r\n");
+    WriteText(writer, WithChosenSeparators(RelativeDestination(plan, plan.copies[entry.song]), slashed));
+    WriteText(writer, L"\r\n");
+}
+
+// Listed: a copy made and found in place, or one there already and unchanged.
+static bool IsListed(const CopyPlan& plan, const PlannedEntry& entry)
+{
+    if (entry.fate == EntryFate::Unchanged)
+        return true;
+    return entry.fate == EntryFate::Copied && plan.copies[entry.song].inPlace;
+}
+
+PlaylistWrite WritePlaylistFile(const CopyPlan& plan, DWORD* error)
+{
+    HANDLE file = CreateFileW(plan.target, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return PlaylistWrite::NotOpened;
+    }
+    PlaylistWriter writer;
+    writer.file = file;
+    writer.codePage = PlaylistCodePage();
+    writer.error = 0;
+    writer.used = 0;
+    if (State.Options.SaveM3U8)
+        WriteBytes(&writer, ByteOrderMark, sizeof ByteOrderMark);
+    WriteText(&writer, L"#EXTM3U\r\n");
+    for (uint32_t i = 0; i < plan.entryCount; ++i)
+        if (IsListed(plan, plan.entries[i]))
+            WriteEntry(&writer, plan, plan.entries[i]);
+    Flush(&writer);
+    CloseHandle(file);
+    *error = writer.error;
+    if (!writer.error)
+        return PlaylistWrite::Written;
+    // A cut playlist file would look whole to a player.
+    DeleteFileW(plan.target);
+    return PlaylistWrite::NotWhole;
 }
 
 PlaylistBytes ReadPlaylistBytes(const wchar_t* path, size_t most)
@@ -212,36 +268,4 @@ bool NextListedPath(PlaylistLines* lines, wchar_t* path)
             return true;
     }
     return false;
-}
-
-// Copies the header, then the two lines of each entry that `keep` keeps.
-static void CopyKeptEntries(HANDLE file, PlaylistLines lines, const PlaylistBytes& old,
-                            KeepEntry keep, const void* context)
-{
-    const char *line, *path;
-    size_t length;
-    wchar_t listed[PathCapacity];
-    NextLine(&lines, &line, &length);
-    WritePlaylistBytes(file, old.bytes, (size_t)(lines.at - old.bytes));
-    for (uint32_t entry = 0; lines.at < lines.end; ++entry) {
-        const char* start = lines.at;
-        NextLine(&lines, &line, &length);
-        if (!NextLine(&lines, &path, &length))
-            length = 0;
-        bool widened = length > 0 && WidenLine(path, length, lines.codePage, listed);
-        if (keep(context, entry, widened ? listed : nullptr))
-            WritePlaylistBytes(file, start, (size_t)(lines.at - start));
-    }
-}
-
-void RewritePlaylist(const wchar_t* path, UINT codePage, KeepEntry keep, const void* context)
-{
-    // Only a whole file is written anew: a part would lose the entries beyond it.
-    PlaylistBytes old = ReadPlaylistBytes(path, 0x7FFFFFFF);
-    HANDLE file = old.whole ? CreatePlaylistFile(path) : INVALID_HANDLE_VALUE;
-    if (file != INVALID_HANDLE_VALUE) {
-        CopyKeptEntries(file, ReadPlaylistLines(old, codePage), old, keep, context);
-        CloseHandle(file);
-    }
-    FreePlaylistBytes(&old);
 }

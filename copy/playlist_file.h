@@ -1,12 +1,13 @@
 // The playlist file beside the copies: "playlist.m3u" in the ANSI code page or
 // "playlist.m3u8" in UTF-8 with a byte order mark, an extended M3U list naming every copy by
 // its path relative to the target folder. Everything that reads or writes one is here: the
-// run's new file, the previous one a folder kept in step remembers, and the file written anew
-// when not every copy was made.
+// run's new file, written from the plan once the copies are checked, and the previous one a
+// folder kept in step remembers.
 #pragma once
 #include <windows.h>
 #include <stddef.h>
 #include <stdint.h>
+#include "copy/copy_plan.h"
 #include "copy/copy_target.h"
 
 // The playlist file's names and its code page, chosen by SaveM3U8.
@@ -18,13 +19,13 @@ UINT PlaylistCodePage();
 // was, when the name would not fit the path buffer.
 bool NamePlaylistFile(CopyTarget target);
 
-// Creates the file at `path`, replacing one of that name, and writes the byte order mark
-// (for "playlist.m3u8") and "#EXTM3U"; INVALID_HANDLE_VALUE when it cannot be created.
-HANDLE CreatePlaylistWithHeader(const wchar_t* path);
-// The two lines of a copied entry, whose source is `path`: "#EXTINF:<seconds>,<title>" and its
-// relative path, with "/" between folders when PlaylistSlashes is on. Makes the entry the
-// host's current one, to ask its length (the caller puts the user's entry back).
-void WritePlaylistEntry(HANDLE file, int index, const wchar_t* path, const wchar_t* relativePath);
+// Writes the playlist file at the plan's target anew: the byte order mark (for
+// "playlist.m3u8"), "#EXTM3U", then for each entry whose copy is there (made and in place, or
+// unchanged), in playlist order, "#EXTINF:<seconds>,<title>" and its relative path, with "/"
+// between folders when PlaylistSlashes is on. A file not written whole is removed, as a player
+// would take it for whole. `error` receives the system's error code when it fails.
+enum class PlaylistWrite { Written, NotOpened, NotWhole };
+PlaylistWrite WritePlaylistFile(const CopyPlan& plan, DWORD* error);
 
 // Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
 // whole text when its converted form fits, otherwise the longest part that surely fits,
@@ -54,10 +55,3 @@ PlaylistLines ReadPlaylistLines(const PlaylistBytes& file, UINT codePage);
 // The next line that can name a path (not empty, not a comment, no NUL, short enough), in
 // UTF-16 in `path` of PathCapacity characters; false at the end.
 bool NextListedPath(PlaylistLines* lines, wchar_t* path);
-
-// Asked for each entry when a playlist file is written anew: `listed` is the path its second
-// line names in UTF-16, or null when that line cannot be read as one. True keeps the entry.
-typedef bool (*KeepEntry)(const void* context, uint32_t entry, const wchar_t* listed);
-// Writes the file at `path` anew with the same header and, of its entries, the two lines of
-// each that `keep` keeps, byte for byte. A file larger than can be read is left as it is.
-void RewritePlaylist(const wchar_t* path, UINT codePage, KeepEntry keep, const void* context);

@@ -1,10 +1,11 @@
 #include "dialog/copy_dialog.h"
 #include <windows.h>
 #include <commdlg.h>
+#include "copy/copy_plan.h"
 #include "copy/copy_run.h"
 #include "copy/file_facts.h"
 #include "copy/name_template.h"
-#include "copy/room_check.h"
+#include "copy/room.h"
 #include "dialog/option_boxes.h"
 #include "dialog/size_counter.h"
 #include "host/host_link.h"
@@ -32,8 +33,11 @@ static const int32_t CountShortFormLimit = 1000;
 
 static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The plan is made when the user confirms a target, and this is where it lives until the run
+// is over; going back to the dialog frees it there.
 void ShowCopyDialog()
 {
+    CopyPlan plan = {};
     OPENFILENAMEW request = {};
     wchar_t targetPath[PathCapacity] = {};
     wchar_t filterText[FilterCapacity] = {}, title[TitleCapacity] = {};
@@ -52,9 +56,10 @@ void ShowCopyDialog()
     request.Flags = CopyDialogFlags;
     request.lpfnHook = CopyDialogHook;
     request.lpTemplateName = MAKEINTRESOURCEW(CopyDialogTemplate);
-    if (!GetSaveFileNameW(&request))
-        return;
-    RunCopy({targetPath, request.nFileOffset});
+    request.lCustData = (LPARAM)&plan;
+    if (GetSaveFileNameW(&request) && plan.entries)
+        RunCopy(&plan);
+    FreeCopyPlan(&plan);
 }
 
 static void CentreOnScreen(HWND window)
@@ -76,14 +81,28 @@ static bool IsNamingUsable(HWND owner)
     return false;
 }
 
-// The copies are weighed with the boxes as they are now; refusing keeps the dialog open, so
-// that the user can mend the template or pick another folder.
+// The plan is made with the boxes as they are now and weighed against the room there;
+// refusing keeps the dialog open, so that the user can mend the template or pick another
+// folder, and frees the plan.
+static bool MakeAndWeighPlan(HWND owner, const OPENFILENAMEW& request, CopyPlan* plan)
+{
+    FreeCopyPlan(plan);
+    // Without memory for the plan nothing is copied and nothing written; the system says why.
+    if (!MakeCopyPlan({request.lpstrFile, request.nFileOffset}, plan)) {
+        ShowSystemErrorBox(owner, ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    if (ConfirmRoom(owner, plan))
+        return true;
+    FreeCopyPlan(plan);
+    return false;
+}
+
 static UINT_PTR ConfirmTarget(HWND dialog, const OPENFILENAMEW& request)
 {
     ReadOptionBoxes(dialog);
     HWND saveAs = GetParent(dialog);
-    if (!IsNamingUsable(saveAs) ||
-        !ConfirmTargetSpace(saveAs, {request.lpstrFile, request.nFileOffset}))
+    if (!IsNamingUsable(saveAs) || !MakeAndWeighPlan(saveAs, request, (CopyPlan*)request.lCustData))
         SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
     return 1;
 }
@@ -128,6 +147,7 @@ static UINT_PTR OnSaveAsNotice(HWND dialog, const NMHDR* notice)
 }
 
 static void InitCopyDialog(HWND dialog);
+static void ShowReadouts(HWND dialog);
 static void StoreDialogOptions(HWND dialog);
 
 static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -139,11 +159,16 @@ static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED)
             FollowOptionBoxes(dialog);
+        if (LOWORD(wParam) == OnlySelectedBox)
+            ShowReadouts(dialog);
         return 0;
     case WM_NOTIFY:
         return OnSaveAsNotice(dialog, (const NMHDR*)lParam);
     case SizeProgressMessage:
         ShowSizeProgress(dialog, wParam, lParam);
+        return 1;
+    case SelectionProgressMessage:
+        ShowSelectionProgress(dialog, wParam, lParam);
         return 1;
     case CounterPathMessage:
         AnswerCounterPath(wParam, lParam);
@@ -156,10 +181,12 @@ static UINT_PTR CALLBACK CopyDialogHook(HWND dialog, UINT message, WPARAM wParam
     }
 }
 
+// "Files to copy" and the size follow the selection box.
 static void ShowFileCount(HWND dialog)
 {
     wchar_t text[ReadoutCapacity] = {};
-    int32_t count = State.PlaylistCount;
+    bool selection = IsDlgButtonChecked(dialog, OnlySelectedBox) == BST_CHECKED;
+    int32_t count = selection ? State.SelectedCount : State.PlaylistCount;
     if (count <= CountShortFormLimit)
         FormatBounded(text, ReadoutCapacity, L"%d", count);
     else
@@ -167,13 +194,23 @@ static void ShowFileCount(HWND dialog)
     SetDlgItemTextW(dialog, FileCountReadout, text);
 }
 
+static void ShowReadouts(HWND dialog)
+{
+    ShowFileCount(dialog);
+    ShowCountedSize(dialog);
+}
+
 static void InitCopyDialog(HWND dialog)
 {
-    // The counter reads the count from the state, so it is stored first.
+    // The counter reads the counts from the state, so they are stored first. The selection is
+    // asked only where the template offers its box.
     State.PlaylistCount = PlaylistLength();
+    State.SelectedCount = GetDlgItem(dialog, OnlySelectedBox) ? SelectedEntryCount(State.PlaylistCount) : 0;
+    for (int which = 0; which < 2; ++which)
+        State.CountedAny[which] = State.CountedFinal[which] = false;
     StartSizeCounter(dialog);
-    ShowFileCount(dialog);
     ShowOptionBoxes(dialog);
+    ShowReadouts(dialog);
 }
 
 static void StoreDialogOptions(HWND dialog)

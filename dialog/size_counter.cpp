@@ -25,18 +25,17 @@ struct CounterPath {
     wchar_t path[HostTextCapacity];
 };
 
-// False when the dialog is gone; an entry without a file adds nothing.
-static bool AddEntrySize(HWND dialog, int index, uint32_t* total)
+// False when the dialog is gone; an entry without a file has no size.
+static bool EntrySize(HWND dialog, int index, uint64_t* size)
 {
     CounterPath asked;
     asked.answered = asked.named = false;
     SendMessageW(dialog, CounterPathMessage, (WPARAM)index, (LPARAM)&asked);
+    *size = 0;
     if (!asked.answered)
         return false;
-    uint64_t size = 0;
     if (asked.named)
-        QueryFileSize(asked.path, &size);
-    *total = AddFileSize(*total, size);
+        QueryFileSize(asked.path, size);
     return true;
 }
 
@@ -54,21 +53,43 @@ static bool IsProgressPoint(int index, int32_t count)
     return count > ProgressThreshold && index % (count / ProgressThreshold) == 0;
 }
 
+// The totals, posted: the selection's only when the dialog counted one.
+static void PostTotals(HWND dialog, const uint32_t* totals, LPARAM counting)
+{
+    PostMessageW(dialog, SizeProgressMessage, totals[0], counting);
+    if (State.SelectedCount > 0)
+        PostMessageW(dialog, SelectionProgressMessage, totals[1], counting);
+}
+
+// The selected entries come in playlist order; an answer that does not go on ends them.
+static int NextSelectedAfter(int index)
+{
+    int next = NextSelectedEntry(index);
+    return next > index ? next : -1;
+}
+
 static void CountPlaylistSizes(HWND dialog)
 {
-    uint32_t total = 0;
+    uint32_t totals[2] = {0, 0};
+    int selected = State.SelectedCount > 0 ? NextSelectedAfter(-1) : -1;
     // The count is read anew at every pass: a later opening of the dialog may store a new one.
     for (int index = 0; index < State.PlaylistCount; ++index) {
-        if (!AddEntrySize(dialog, index, &total))
+        uint64_t size;
+        if (!EntrySize(dialog, index, &size))
             return;
+        totals[0] = AddFileSize(totals[0], size);
+        if (index == selected) {
+            totals[1] = AddFileSize(totals[1], size);
+            selected = NextSelectedAfter(index);
+        }
         if (!IsProgressPoint(index, State.PlaylistCount))
             continue;
         if (!IsWindow(dialog))
             return;
-        PostMessageW(dialog, SizeProgressMessage, total, 1);
+        PostTotals(dialog, totals, 1);
     }
     if (IsWindow(dialog))
-        PostMessageW(dialog, SizeProgressMessage, total, 0);
+        PostTotals(dialog, totals, 0);
 }
 
 static HMODULE CounterModule(DWORD flags)
@@ -100,9 +121,22 @@ bool StartSizeCounter(HWND dialog)
     return true;
 }
 
-void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting)
+void ShowCountedSize(HWND dialog)
 {
+    int shown = IsDlgButtonChecked(dialog, OnlySelectedBox) == BST_CHECKED ? 1 : 0;
     wchar_t text[ReadoutCapacity] = {};
-    FormatSizeText(text, ReadoutCapacity, (uint32_t)total, counting != 0);
+    if (State.CountedAny[shown])
+        FormatSizeText(text, ReadoutCapacity, State.CountedKib[shown], !State.CountedFinal[shown]);
     SetDlgItemTextW(dialog, SizeReadout, text);
 }
+
+static void NoteTotal(HWND dialog, int which, WPARAM total, LPARAM counting)
+{
+    State.CountedKib[which] = (uint32_t)total;
+    State.CountedFinal[which] = counting == 0;
+    State.CountedAny[which] = true;
+    ShowCountedSize(dialog);
+}
+
+void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting) { NoteTotal(dialog, 0, total, counting); }
+void ShowSelectionProgress(HWND dialog, WPARAM total, LPARAM counting) { NoteTotal(dialog, 1, total, counting); }

@@ -61,6 +61,24 @@ bool CopyPlaylistTitle(int index, wchar_t* title)
 }
 
 int PlaylistPosition() { return (int)AskHost(0, PlaylistPositionCode); }
+int NextSelectedEntry(int after) { return (int)AskHost((WPARAM)after, NextSelectedCode); }
+
+// Walking the selection must find as many entries as the host counts, each after the one
+// before and inside the playlist: a host that does not know the requests answers 1 to both.
+int SelectedEntryCount(int count)
+{
+    int selected = (int)AskHost(0, SelectedCountCode);
+    if (selected < 1 || selected >= count)
+        return 0;
+    int previous = -1;
+    for (int found = 0; found < selected; ++found) {
+        int next = NextSelectedEntry(previous);
+        if (next <= previous || next >= count)
+            return 0;
+        previous = next;
+    }
+    return NextSelectedEntry(previous) == -1 ? selected : 0;
+}
 void SetPlaylistPosition(int index) { AskHost((WPARAM)index, SetPlaylistPositionCode); }
 int CurrentTrackLength() { return (int)AskHost(1, CurrentTrackLengthCode); }
 HWND PlaylistWindow() { return (HWND)AskHost(1, PlaylistWindowCode); }

@@ -20,6 +20,8 @@ enum HostCode : LPARAM {
     RegisterCommandIdCode = 3019,
     ServiceRegistryCode = 3025,
     FileMetadataCode = 3026,  // hosts from 5.13 on
+    NextSelectedCode = 3029,
+    SelectedCountCode = 3030,
 };
 
 // What 281 answers for wParam -1 (a menu whose first submenu is the main menu) and 0 (the main
@@ -48,6 +50,11 @@ bool CopyPlaylistFile(int index, wchar_t* path);
 // parting a surrogate pair. False, and `title` empty, when the host has none.
 bool CopyPlaylistTitle(int index, wchar_t* title);
 int PlaylistPosition();
+// The entries selected in the playlist editor, when there are some but not all of `count` and
+// the host tells them consistently (an older host answers 1 to what it does not know); else 0.
+int SelectedEntryCount(int count);
+// The next selected entry after `after` (-1: the first); -1 after the last.
+int NextSelectedEntry(int after);
 void SetPlaylistPosition(int index);
 // The current entry's length in whole seconds; -1 where the host has not read it yet.
 int CurrentTrackLength();

@@ -84,6 +84,21 @@ static LRESULT AnswerLength(HostSimulator* host, WPARAM format)
     return current->lengthSeconds;
 }
 
+// 3030: how many entries are selected; 3029: the next selected one after wParam (-1 for the
+// first), or -1.
+static LRESULT AnswerSelection(const HostSimulator* host, WPARAM wParam, LPARAM code)
+{
+    int count = 0;
+    for (size_t i = 0; i < host->playlist.size(); ++i) {
+        if (!host->playlist[i].selected)
+            continue;
+        if (code == NextSelectedCode && (int)i > (int)wParam)
+            return (LRESULT)i;
+        ++count;
+    }
+    return code == SelectedCountCode ? count : -1;
+}
+
 static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
 {
     const SimEntry* entry = EntryAt(host, wParam);
@@ -105,6 +120,8 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
     case IniDirectoryCode: return (LRESULT)host->iniDirectory.c_str();
     case RegisterCommandIdCode: return host->nextCommandId++;
     case FileMetadataCode: return AnswerMetadata(host, (FileMetadataRequest*)wParam);
+    case SelectedCountCode:
+    case NextSelectedCode: return AnswerSelection(host, wParam, code);
     case ServiceRegistryCode:
         switch (host->registry) {
         case SimRegistry::Zero: return 0;

@@ -34,6 +34,7 @@ struct SimEntry {
     bool hasPath = true;   // false: the host answers a null path
     bool hasTitle = true;  // false: the host answers a null title
     bool unread = false;   // the player has not read the file yet: 105 answers -1
+    bool selected = false; // selected in the playlist editor (3029, 3030)
 };
 
 // The one buffer the player copies paths and titles into, and the one per thread for strings.

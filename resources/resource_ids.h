@@ -19,6 +19,7 @@
 #define NameTemplateEdit 1011
 #define CopyCompanionsBox 1012
 #define PlaylistSlashesBox 1013
+#define OnlySelectedBox 1014
 
 // String table numbers.
 #define CaptionString 1
@@ -39,4 +40,7 @@
 #define SkippedFilesString 15
 #define MoreSkippedString 16
 #define BadTemplateString 17
+#define PlaylistWriteErrorString 18
+#define OnlySelectedString 19
+#define FitQuestionString 20
 #define LanguageGuidString 65535

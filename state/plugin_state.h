@@ -42,6 +42,9 @@ struct CopyOptions {
     wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";
     int32_t CopyCompanions = 0;   // cover art and lyrics go with the copies (copy/companions.h)
     int32_t PlaylistSlashes = 0;  // the playlist file separates folders with "/"
+    // Only the entries selected in the playlist editor. A selection is of the moment: the box
+    // is clear at every opening of the dialog, and this is never stored.
+    int32_t OnlySelected = 0;
 };
 
 struct PluginState {
@@ -61,7 +64,14 @@ struct PluginState {
 
     // Stored by the copy dialog each time it opens; read by the counter and the copy run.
     int32_t PlaylistCount = 0;
+    // The entries selected in the playlist editor, when the host tells them and they are some
+    // but not all; else 0.
+    int32_t SelectedCount = 0;
     CopyOptions Options;
+    // The size counter's last totals, of the whole playlist [0] and of the selection [1], in
+    // KiB, as the copy dialog shows them (its thread alone reads and writes them).
+    uint32_t CountedKib[2] = {};
+    bool CountedFinal[2] = {}, CountedAny[2] = {};
     // A bit (1 << group) for each group of options whose controls the dialog's template, as
     // last opened, lacks. A language pack's older template lacks the later ones: their
     // options are then off for the run, and their stored values are neither read nor written.

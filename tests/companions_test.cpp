@@ -33,7 +33,7 @@ protected:
         std::vector<wchar_t> path(into.begin(), into.end());
         path.resize(PathCapacity, 0);
         watcher.boxes.clear();
-        RunCopy({path.data(), (int)into.size()});
+        PlanAndRun({path.data(), (int)into.size()});
     }
     void Run() { Run(target); }
 

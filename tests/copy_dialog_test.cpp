@@ -484,7 +484,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     ASSERT_NE(found, nullptr);
     const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
     TemplateReader read{base};
-    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 95});
+    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 107});
 
     const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -506,6 +506,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1011, L"EDIT", L"", 155, 67, 196, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
         {1013, L"BUTTON", L"&Use / in playlist", 101, 83, 90, 8, box, 0},
         {1012, L"BUTTON", L"Cover &art and lyrics", 201, 83, 150, 8, box, 0},
+        {1014, L"BUTTON", L"Only the selected entries", 92, 95, 150, 8, box, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {

@@ -11,7 +11,7 @@ struct PairLists {
     std::vector<wchar_t> sources, destinations;
     CopyLists lists = {};
 
-    PairLists(const std::vector<std::pair<std::wstring, std::wstring>>& pairs, bool keptInStep)
+    explicit PairLists(const std::vector<std::pair<std::wstring, std::wstring>>& pairs)
     {
         for (const auto& pair : pairs) {
             sources.insert(sources.end(), pair.first.begin(), pair.first.end());
@@ -23,8 +23,7 @@ struct PairLists {
         destinations.push_back(0);
         lists.sourceList = sources.data();
         lists.destinationList = destinations.data();
-        lists.entries = (int)pairs.size();
-        lists.keepsInStep = keptInStep;
+        lists.pairs = lists.songs = (uint32_t)pairs.size();
     }
 };
 
@@ -71,7 +70,7 @@ TEST_P(CutCopies, OnlyWhatTheShellLeftCutGoes)
     if (c.before == Before::SameSizeFile)
         WriteBytes(destination, "same size, no!");
     // The other source is copied too, so that it is one of the run's.
-    PairLists pairs({{source, destination}, {other, folder + L"second.mp3"}}, false);
+    PairLists pairs({{source, destination}, {other, folder + L"second.mp3"}});
 
     CopyOutcome outcome = NoteDestinations(pairs.lists);
     ASSERT_NE(outcome.copies, nullptr);
@@ -98,80 +97,5 @@ TEST_P(CutCopies, OnlyWhatTheShellLeftCutGoes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CutCopies, ::testing::ValuesIn(CutCases), NameOfCase());
-
-// The playlist file a run wrote, and the outcome of its copies: only the entries whose copies
-// are in place stay, with their lines as they were.
-struct RewriteCase {
-    const char* name;
-    bool keptInStep;
-    UINT codePage;
-    std::vector<std::wstring> entries;  // the path lines, in playlist order
-    std::vector<std::pair<std::wstring, bool>> handed;  // the shell's destinations, in place or not
-    std::vector<std::wstring> kept;
-};
-
-void PrintTo(const RewriteCase& c, std::ostream* out) { *out << c.name; }
-
-const std::wstring Greek = L"\x039A\x03B1\x03BB\x03B7\x03BC\x03AD\x03C1\x03B1";
-
-const RewriteCase RewriteCases[] = {
-    {"in playlist order", false, CP_UTF8, {L"a.mp3", L"b.mp3", L"c.mp3"},
-     {{L"a.mp3", true}, {L"b.mp3", false}, {L"c.mp3", true}}, {L"a.mp3", L"c.mp3"}},
-    {"a name twice, the second not in place", false, CP_UTF8, {L"a.mp3", L"a.mp3"},
-     {{L"a.mp3", true}, {L"a.mp3", false}}, {L"a.mp3"}},
-    {"none in place", false, CP_ACP, {L"a.mp3", L"b.mp3"}, {{L"a.mp3", false}, {L"b.mp3", false}}, {}},
-    // In step, copies left out as unchanged are not handed to the shell and are there; an entry
-    // listed twice shares its copy.
-    {"kept in step", true, CP_UTF8, {L"old.mp3", L"new.mp3", Greek + L"\\x.mp3", L"new.mp3", L"gone.mp3"},
-     {{L"new.mp3", true}, {Greek + L"\\x.mp3", true}, {L"gone.mp3", false}},
-     {L"old.mp3", L"new.mp3", Greek + L"\\x.mp3", L"new.mp3"}},
-    {"kept in step, ANSI, any case", true, CP_ACP, {L"A.mp3", L"b.mp3"}, {{L"a.MP3", false}, {L"b.mp3", true}},
-     {L"b.mp3"}},
-    {"kept in step, / between folders", true, CP_UTF8, {Greek + L"/x.mp3", Greek + L"/y.mp3"},
-     {{Greek + L"\\x.mp3", true}, {Greek + L"\\y.mp3", false}}, {Greek + L"/x.mp3"}},
-};
-
-// A playlist file as a run writes it; each entry's title is its path, so that an entry's two
-// lines are the same wherever it stands.
-std::string PlaylistOf(const std::vector<std::wstring>& paths, UINT codePage)
-{
-    std::string bytes = codePage == CP_UTF8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n";
-    for (const std::wstring& path : paths)
-        bytes += "#EXTINF:1," + ToCodePage(path, codePage) + "\r\n" + ToCodePage(path, codePage) + "\r\n";
-    return bytes;
-}
-
-class PlaylistRewrite : public CopyOutcomeTest, public ::testing::WithParamInterface<RewriteCase> {};
-
-// Each copy handed to the shell has a source of its own size; a copy in place is written whole,
-// the others never begun.
-TEST_P(PlaylistRewrite, ListsOnlyTheCopiesInPlace)
-{
-    const RewriteCase& c = GetParam();
-    std::wstring playlist = folder + (c.codePage == CP_UTF8 ? L"playlist.m3u8" : L"playlist.m3u");
-    WriteBytes(playlist, PlaylistOf(c.entries, c.codePage));
-    CreateFolders(folder + Greek);
-    std::vector<std::pair<std::wstring, std::wstring>> pairs;
-    for (size_t i = 0; i < c.handed.size(); ++i) {
-        std::wstring source = folder + L"source" + std::to_wstring(i);
-        WriteBytes(source, std::string(i + 1, 's'));
-        pairs.push_back({source, folder + c.handed[i].first});
-    }
-    PairLists lists(pairs, c.keptInStep);
-    CopyOutcome outcome = NoteDestinations(lists.lists);
-    ASSERT_NE(outcome.copies, nullptr);
-    for (size_t i = 0; i < c.handed.size(); ++i)
-        if (c.handed[i].second)
-            WriteBytes(folder + c.handed[i].first, std::string(i + 1, 's'));
-    CheckCopies(&outcome, lists.lists);
-    for (const auto& copy : c.handed)
-        EXPECT_TRUE(!copy.second || FileExists(folder + copy.first)) << "a copy in place is never removed";
-
-    ListOnlyCopiesInPlace(outcome, lists.lists, {&playlist[0], (int)folder.size()}, c.codePage);
-    EXPECT_EQ(ReadBytes(playlist), PlaylistOf(c.kept, c.codePage));
-    FreeCopyOutcome(&outcome);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, PlaylistRewrite, ::testing::ValuesIn(RewriteCases), NameOfCase());
 
 }  // namespace

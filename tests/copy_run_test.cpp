@@ -1,7 +1,9 @@
 #include <string>
 #include <vector>
 #include "copy/copy_run.h"
-#include "copy/room_check.h"
+#include "host/host_link.h"
+#include "copy/copy_plan.h"
+#include "copy/room.h"
 #include "hostsim/dialog_watcher.h"
 #include "support/case_names.h"
 #include "support/run_fixture.h"
@@ -35,7 +37,7 @@ protected:
         std::wstring confirmed = folderPart + L"(Filename Ignored)";
         confirmed.resize(std::min(confirmed.size(), (size_t)PathCapacity - 1));
         wmemcpy(path, confirmed.c_str(), confirmed.size() + 1);
-        RunCopy({path, (int)folderPart.size()});
+        PlanAndRun({path, (int)folderPart.size()});
     }
     void Run() { Run(target); }
 
@@ -181,7 +183,6 @@ TEST_F(CopyRun, PlaylistFileByteForByte)
         std::wstring name = m3u8 ? L"playlist.m3u8" : L"playlist.m3u";
         std::string expected = Header() + (m3u8 ? Utf8(lines) : ToCodePage(lines, CP_ACP));
         EXPECT_EQ(ReadBytes(target + name), expected) << Utf8(name);
-        EXPECT_STREQ(path, (target + name).c_str());
     }
     bool defaulted = false;
     ToCodePage(outside, CP_ACP, &defaulted);
@@ -367,35 +368,19 @@ TEST_F(CopyRun, LongMissingPathsAreCut)
     ExpectRunBox(watcher.boxes[1], SkippedText(2, 2, {pairedLine, plainLine}));
 }
 
-// The host's answer changes between measuring and filling: the entry is left out like a missing
-// one under the path the host gives now, and gets no copy and no lines.
-TEST_F(CopyRun, EntryThatChangesAfterMeasuringIsReported)
+// A path longer than the module keeps whole would name another file cut: the entry is told
+// among those left out, by its start, and gets no copy and no lines.
+TEST_F(CopyRun, APathTooLongToKeepWholeIsToldAndNotCopied)
 {
-    std::wstring first = Source(L"a.mp3", "a");
-    std::wstring second = Source(L"b.mp3", "b");
-    // A file, but longer than both measured paths together: it cannot fit what is left of the
-    // lists.
-    std::wstring grown = Source(std::wstring(200, L'g') + L"\\" + std::wstring(200, L'h') + L".mp3", "g");
-    SetPlaylist({{first, L"A", 1}, {second, L"B", 2}});
+    std::wstring kept = Source(L"a.mp3", "a");
+    std::wstring tooLong = source + std::wstring(HostTextCapacity, L'g') + L".mp3";
+    SetPlaylist({{kept, L"A", 1}, {tooLong, L"Long", 2}});
     State.Options = OptionsOn("SavePlaylist");
-    int asked[2] = {0, 0};
-    host->onMessage = [&](HostSimulator& sim, const SimMessage& message) {
-        if (message.message != WM_USER || message.lParam != PlaylistFileCode)
-            return;
-        // Measuring asks once, filling once more.
-        if (++asked[message.wParam] == 2) {
-            if (message.wParam == 0)
-                sim.playlist[0].hasPath = false;
-            else
-                sim.playlist[1].path = grown;
-        }
-    };
     Run();
     ASSERT_EQ(watcher.boxes.size(), 1u);
-    std::wstring grownLine = grown.substr(0, 58) + L"..." + grown.substr(grown.size() - 59);
-    ExpectRunBox(watcher.boxes[0], SkippedText(2, 2, {L"", grownLine}));
-    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"});
-    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"), "#EXTM3U\r\n");
+    std::wstring start = tooLong.substr(0, HostTextCapacity - 1);
+    ExpectRunBox(watcher.boxes[0], MissingText(start).substr(0, 279));
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"a.mp3", L"playlist.m3u"}));
 }
 
 TEST_F(CopyRun, CaptionIsTriedAgainForEveryBox)
@@ -620,8 +605,16 @@ TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
         PressButton(dialog, IDNO);
         return true;
     };
-    std::wstring confirmed = target + L"x";
-    EXPECT_TRUE(ConfirmTargetSpace(owner, {&confirmed[0], (int)target.size()}));
+    // The plan for a folder, weighed as the dialog weighs it when the user confirms it.
+    auto confirm = [owner](const std::wstring& folder) {
+        std::wstring confirmed = folder + L"x";
+        CopyPlan plan;
+        EXPECT_TRUE(MakeCopyPlan({&confirmed[0], (int)folder.size()}, &plan));
+        bool confirmedThere = ConfirmRoom(owner, &plan);
+        FreeCopyPlan(&plan);
+        return confirmedThere;
+    };
+    EXPECT_TRUE(confirm(target));
     EXPECT_TRUE(watcher.boxes.empty()) << "plenty of room";
 
     std::string why;
@@ -630,8 +623,7 @@ TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
         GTEST_SKIP() << "no small drive to fill: " << why;
     // Tests of both widths share the drive: each asks in a folder of its own.
     std::wstring small = FolderOn(drive);
-    confirmed = small + L"x";
-    EXPECT_FALSE(ConfirmTargetSpace(owner, {&confirmed[0], (int)small.size()}));
+    EXPECT_FALSE(confirm(small));
     ASSERT_EQ(watcher.boxes.size(), 1u);
     EXPECT_EQ(watcher.boxes[0].text.substr(0, 16), L"The copies need ");
     EXPECT_NE(watcher.boxes[0].text.find(L"2.0 MiB, but only "), std::wstring::npos) << Utf8(watcher.boxes[0].text);

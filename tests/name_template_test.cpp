@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "copy/list_builder.h"
+#include "copy/copy_plan.h"
 #include "copy/name_template.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
@@ -101,10 +101,10 @@ protected:
     {
         std::vector<wchar_t> path(target.begin(), target.end());
         path.resize(PathCapacity, 0);
-        CopyLists lists;
-        EXPECT_TRUE(BuildCopyLists({path.data(), (int)target.size()}, INVALID_HANDLE_VALUE, nullptr, &lists));
-        std::wstring copy = lists.entries ? lists.destinationList + target.size() : L"(none)";
-        FreeCopyLists(&lists);
+        CopyPlan plan;
+        EXPECT_TRUE(MakeCopyPlan({path.data(), (int)target.size()}, &plan));
+        std::wstring copy = plan.songCount ? RelativeDestination(plan, plan.copies[0]) : L"(none)";
+        FreeCopyPlan(&plan);
         return copy;
     }
 
@@ -161,7 +161,7 @@ TEST_F(TagNaming, DeepTargetsCutTheFileNameThenTheDeepestFolder)
     }
 }
 
-// The filling asks each tag the template needs once an entry, and measuring asks none.
+// The plan asks each tag the template needs once an entry.
 TEST_F(TagNaming, EachTagIsAskedOnceAnEntry)
 {
     SetPlaylist({{source, L"T", 1}, {source, L"T", 2}});

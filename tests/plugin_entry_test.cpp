@@ -538,8 +538,9 @@ TEST_F(KeptInStep, SecondRunCopiesOnlyWhatChangedAndRemovesOnlyLeftovers)
     EXPECT_EQ(watcher.boxes[2].text, L"") << "the shell's question paints its text";
 }
 
-// 2 MiB do not fit a drive of 1 MiB: the dialog asks, and No leaves the user in the dialog,
-// where Cancel ends it with nothing written.
+// 2 MiB and the playlist file's cluster do not fit a drive of 1 MiB, and nothing fits: the
+// dialog asks whether to copy anyway, and No leaves the user in the dialog, where Cancel ends
+// it with nothing written.
 TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
 {
     std::string why;
@@ -569,15 +570,15 @@ TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
     ASSERT_EQ(watcher.boxes.size(), 2u);
     const CapturedBox& question = watcher.boxes[1];
     EXPECT_EQ(question.caption, L"Corvelle v1.11");
-    EXPECT_EQ(question.text.substr(0, 34), L"The copies need 2.0 MiB, but only ");
+    EXPECT_EQ(question.text.substr(0, 34), L"The copies need 2.1 MiB, but only ");
     EXPECT_EQ(question.owner, copy.saveAs);
     EXPECT_EQ(question.buttons, (std::set<int>{IDYES, IDNO}));
     EXPECT_TRUE(host->playing) << "nothing of the run began";
     EXPECT_EQ(ListFiles(small), std::vector<std::wstring>{});
 }
 
-// Three files of 512 KiB onto a drive of 1 MiB, copied anyway: the shell stops when the drive
-// is full. Nothing it left cut stays, the playlist file names only the whole copies, and one
+// Three files of 512 KiB onto a drive of 1 MiB, all copied anyway: the shell stops when the
+// drive is full. Nothing it left cut stays, the playlist file names only the whole copies, and one
 // box of the run's own says how many could not be copied.
 TEST_F(PluginEntry, CopiesOntoAFullDriveLeaveNoCutFileAndAPlaylistOfWhatIsThere)
 {
@@ -593,10 +594,15 @@ TEST_F(PluginEntry, CopiesOntoAFullDriveLeaveNoCutFileAndAPlaylistOfWhatIsThere)
         WriteBytes(music + names[i], std::string(512 * 1024, (char)('a' + i)));
         host->playlist.push_back({music + names[i], names[i], 60 + i});
     }
-    SaveAsRun copy = CopyThroughTheDialog({{SavePlaylistBox, true}, {SaveM3U8Box, false},
-                                           {NumberFilenamesBox, false}, {UsePlaylistTitleBox, false},
-                                           {IncludeDirectoryBox, false}, {SkipUnchangedBox, false},
-                                           {RemoveDroppedBox, false}}, target);
+    // Asked, the user has them all copied anyway.
+    SaveAsRun copy;
+    copy.browseTo = {target};
+    copy.setBoxes = {{SavePlaylistBox, true}, {SaveM3U8Box, false}, {NumberFilenamesBox, false},
+                     {UsePlaylistTitleBox, false}, {IncludeDirectoryBox, false},
+                     {SkipUnchangedBox, false}, {RemoveDroppedBox, false}};
+    copy.fileName = target + L"ignored.name";
+    copy.button = IDOK;
+    PlayTheCommand(&copy, IDNO);
     ASSERT_TRUE(copy.pressed && !copy.refused);
 
     std::vector<std::wstring> whole;

@@ -40,3 +40,20 @@ int ShowFormattedBox(HWND owner, UINT style, uint32_t number, uint32_t capacity,
     va_end(arguments);
     return ShowCaptioned(owner, text, style);
 }
+
+void FetchSystemReason(DWORD error, wchar_t* reason, uint32_t capacity)
+{
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reason, capacity, nullptr);
+    while (length && (reason[length - 1] == L'\n' || reason[length - 1] == L'\r'))
+        --length;
+    reason[length] = 0;
+}
+
+int ShowSystemErrorBox(HWND owner, DWORD error)
+{
+    wchar_t reason[BoxTextCapacity];
+    FetchSystemReason(error, reason, BoxTextCapacity);
+    EnsureCaption();
+    return ShowCaptioned(owner, reason, MB_OK | MB_ICONERROR);
+}

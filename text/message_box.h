@@ -14,3 +14,9 @@ int ShowBox(HWND owner, UINT style, uint32_t number);
 // Shows string `number` formatted with the arguments and cut to `capacity` characters (at
 // most MostBoxTextCapacity); returns the button pressed.
 int ShowFormattedBox(HWND owner, UINT style, uint32_t number, uint32_t capacity, ...);
+
+// The system's own words for `error`, in the user's language, without the line break they end
+// with; empty when the system has none.
+void FetchSystemReason(DWORD error, wchar_t* reason, uint32_t capacity);
+// A box of the system's words for `error`, with an error icon.
+int ShowSystemErrorBox(HWND owner, DWORD error);

@@ -1,4 +1,16 @@
 #include "support/run_fixture.h"
+#include "copy/copy_plan.h"
+#include "copy/copy_run.h"
+
+bool PlanAndRun(CopyTarget target)
+{
+    CopyPlan plan;
+    if (!MakeCopyPlan(target, &plan))
+        return false;
+    RunCopy(&plan);
+    FreeCopyPlan(&plan);
+    return true;
+}
 
 void RunFixture::SetUp()
 {

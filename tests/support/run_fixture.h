@@ -1,8 +1,13 @@
 // Copy runs in the test program: sources below src\ and copies below out\ of the test's
 // folder, and every box answered, the shell's question before replacing a file with Yes.
 #pragma once
+#include "copy/copy_target.h"
 #include "hostsim/dialog_watcher.h"
 #include "support/plugin_fixture.h"
+
+// What the copy dialog does once the user confirms `target`: makes the plan, and runs the copy
+// with it (the room is not weighed). False when no plan could be made.
+bool PlanAndRun(CopyTarget target);
 
 // Overwrites a copy with as many "K"s as it has bytes: the copy a run leaves alone keeps them.
 void MarkCopy(const std::wstring& path);

@@ -3,7 +3,7 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "copy/copy_lists.h"
+#include "copy/copy_destination.h"
 #include "host/host_link.h"
 #include "support/plugin_fixture.h"
 
@@ -18,59 +18,32 @@ const Options Title = "UsePlaylistTitle";
 const Options TitleNumbered = "NumberFilenames UsePlaylistTitle";
 const Options Everything = "NumberFilenames UsePlaylistTitle IncludeDirectory";
 
-// Every list of a test gets this many spare characters after its capacity, filled with a
-// mark that no append may overwrite.
-const size_t GuardChars = 32;
+// What a destination may take, and a guard zone after it that no naming may overwrite.
+const size_t Guard = 32;
 const wchar_t GuardMark = 0xFDD0;
 
-// Appends entry `index` as a run does, with the path the host gives for it now.
-const wchar_t* Append(CopyLists* lists, const NumberPrefix& prefix, int index, CopyTarget target)
-{
-    wchar_t path[HostTextCapacity];
-    CopyPlaylistFile(index, path);
-    return AppendCopyEntry(lists, prefix, index, path, target);
-}
-
-class CopyListsTest : public PluginFixture {
+class DestinationTest : public PluginFixture {
 protected:
     void Use(Options options) { State.Options = OptionsOn(options); }
 
-    // Lists sized by the measuring pass, in blocks of our own with a guard zone after each.
-    CopyLists GuardedLists(CopyListSizes sizes)
+    // The destination a plan into `target` (its folder part) makes for entry `index`, with the
+    // path the host gives for it now; empty when no name fits.
+    std::wstring DestinationOf(int index, const std::wstring& target, int count)
     {
-        sourceBlock.assign(sizes.sourceChars + 1 + GuardChars, GuardMark);
-        destinationBlock.assign(sizes.destinationChars + 1 + GuardChars, GuardMark);
-        CopyLists lists = {};
-        lists.sourceList = lists.sourceWrite = sourceBlock.data();
-        lists.destinationList = lists.destinationWrite = destinationBlock.data();
-        lists.sourceCapacity = sizes.sourceChars + 1;
-        lists.destinationCapacity = sizes.destinationChars + 1;
-        lists.sourceList[0] = lists.destinationList[0] = 0;
-        return lists;
+        CopyPlan plan = {};
+        wcscpy(plan.target, target.c_str());
+        plan.folderLength = (int)target.size();
+        NumberPrefix prefix = MakeNumberPrefix(count, State.Options.NumberFilenames != 0);
+        wchar_t path[HostTextCapacity];
+        CopyPlaylistFile(index, path);
+        std::vector<wchar_t> out(MostPathLength + 1 + Guard, GuardMark);
+        size_t length = MakeDestination(plan, prefix, index, path, out.data());
+        for (size_t i = MostPathLength + 1; i < out.size(); ++i)
+            EXPECT_EQ(out[i], GuardMark) << "written past the room of a destination";
+        EXPECT_TRUE(!length || out[length] == 0) << "a destination ends with its terminator";
+        return std::wstring(out.data(), length);
     }
-
-    bool GuardsIntact() const
-    {
-        for (size_t i = sourceBlock.size() - GuardChars; i < sourceBlock.size(); ++i)
-            if (sourceBlock[i] != GuardMark)
-                return false;
-        for (size_t i = destinationBlock.size() - GuardChars; i < destinationBlock.size(); ++i)
-            if (destinationBlock[i] != GuardMark)
-                return false;
-        return true;
-    }
-
-    std::vector<wchar_t> sourceBlock, destinationBlock;
 };
-
-// The paths of a list, up to its closing empty path.
-std::vector<std::wstring> PathsOf(const wchar_t* list)
-{
-    std::vector<std::wstring> paths;
-    for (const wchar_t* at = list; *at; at += wcslen(at) + 1)
-        paths.push_back(at);
-    return paths;
-}
 
 struct NamingCase {
     const char* name;
@@ -130,7 +103,7 @@ const NamingCase NamingCases[] = {
 
 void PrintTo(const NamingCase& c, std::ostream* out) { *out << c.name; }
 
-class Naming : public CopyListsTest, public ::testing::WithParamInterface<NamingCase> {};
+class Naming : public DestinationTest, public ::testing::WithParamInterface<NamingCase> {};
 
 TEST_P(Naming, DestinationFollowsTheOptions)
 {
@@ -139,94 +112,28 @@ TEST_P(Naming, DestinationFollowsTheOptions)
     std::vector<SimEntry> entries((size_t)c.count, SimEntry{L"D:\\other\\y.mp3", L"other", 1});
     entries[(size_t)c.index] = SimEntry{c.path, c.title, 1};
     SetPlaylist(entries);
-    wchar_t target[260] = L"E:\\Stick\\playlist.m3u";
-
-    NumberPrefix prefix = MakeNumberPrefix(c.count, State.Options.NumberFilenames != 0);
-    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    const wchar_t* relative = Append(&lists, prefix, c.index, {target, 9});
-
-    ASSERT_NE(relative, nullptr);
-    EXPECT_EQ(PathsOf(lists.sourceList), std::vector<std::wstring>{c.path});
-    EXPECT_EQ(PathsOf(lists.destinationList), std::vector<std::wstring>{c.destination});
-    EXPECT_STREQ(relative, c.destination + 9);
-    EXPECT_TRUE(GuardsIntact());
+    EXPECT_EQ(DestinationOf(c.index, L"E:\\Stick\\", c.count), c.destination);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Naming, ::testing::ValuesIn(NamingCases), NameOfCase());
 
-TEST_F(CopyListsTest, TenDigitCountsGetTenDigitPrefixesWithinTheMeasure)
+TEST_F(DestinationTest, TenDigitCountsGetTenDigitPrefixes)
 {
-    // The playlist claims a ten-digit count but the host knows only the first entries;
-    // the rest have no path and are neither measured nor appended.
     Use(Numbered);
     SetPlaylist({{L"D:\\a\\b.mp3", L"", 1}});
-    State.PlaylistCount = 1000000000;
-    host->playlist.resize(1);
-    wchar_t target[260] = L"E:\\";
-    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, true);
-    // Measure only the known entry; asking the host a billion times is not the point here.
-    State.PlaylistCount = 1;
-    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    ASSERT_NE(Append(&lists, prefix, 0, {target, 3}), nullptr);
-    EXPECT_EQ(PathsOf(lists.destinationList), std::vector<std::wstring>{L"E:\\0000000001_b.mp3"});
-    EXPECT_TRUE(GuardsIntact());
-}
-
-TEST_F(CopyListsTest, MissingEntriesLeaveTheListsParallel)
-{
-    Use(DirectoryNumbered);
-    SetPlaylist({{L"D:\\A\\one.mp3", L"", 1}, {L"D:\\B\\two.mp3", L"", 1}, {L"D:\\C\\three.mp3", L"", 1}});
-    wchar_t target[260] = L"E:\\Stick\\x";
-    NumberPrefix prefix = MakeNumberPrefix(3, true);
-    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    EXPECT_STREQ(Append(&lists, prefix, 0, {target, 9}), L"A\\1_one.mp3");
-    EXPECT_STREQ(Append(&lists, prefix, 2, {target, 9}), L"C\\3_three.mp3");
-    EXPECT_EQ(PathsOf(lists.sourceList), (std::vector<std::wstring>{L"D:\\A\\one.mp3", L"D:\\C\\three.mp3"}));
-    EXPECT_EQ(PathsOf(lists.destinationList),
-              (std::vector<std::wstring>{L"E:\\Stick\\A\\1_one.mp3", L"E:\\Stick\\C\\3_three.mp3"}));
-}
-
-TEST_F(CopyListsTest, AnEntryTheHostNoLongerHasIsNotAppended)
-{
-    Use(Off);
-    SetPlaylist({{L"D:\\a\\one.mp3", L"", 1}, {L"", L"", 1}, {L"D:\\a\\two.mp3", L"", 1},
-                 {L"D:\\a\\three.mp3", L"", 1}});
-    wchar_t target[260] = L"E:\\";
-    NumberPrefix prefix = MakeNumberPrefix(4, false);
-    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    host->playlist.resize(3);
-    EXPECT_NE(Append(&lists, prefix, 0, {target, 3}), nullptr);
-    EXPECT_EQ(Append(&lists, prefix, 1, {target, 3}), nullptr) << "an empty path ends a list";
-    EXPECT_NE(Append(&lists, prefix, 2, {target, 3}), nullptr);
-    EXPECT_EQ(Append(&lists, prefix, 3, {target, 3}), nullptr) << "the playlist shrank";
-    EXPECT_EQ(PathsOf(lists.sourceList).size(), 2u);
-    EXPECT_EQ(PathsOf(lists.destinationList).size(), 2u);
-}
-
-TEST_F(CopyListsTest, MeasureMatchesTheCountsOfItsRules)
-{
-    // T is the whole target text, file name included; the prefix "1_" is 2.
-    Use(Everything);
-    SetPlaylist({{L"D:\\Music\\Album\\track.mp3", L"Title", 1}, {L"D:\\song.mp3", L"", 1}});
-    wchar_t target[260] = L"E:\\Stick\\pl.m3u";
-    size_t t = wcslen(target);
-    CopyListSizes sizes = MeasureCopyLists(target, MakeNumberPrefix(2, true));
-    EXPECT_EQ(sizes.sourceChars, (24u + 1) + (11u + 1));
-    // Entry 0: ext 4, title 5 + parent "Album\" 6 + 1, prefix 2; entry 1: ext 4, the empty
-    // title's stand-in "song" 4. Each entry also keeps one character for a "_".
-    EXPECT_EQ(sizes.destinationChars, (4 + 12 + t + 2 + 2) + (4 + 4 + t + 2 + 2));
+    EXPECT_EQ(DestinationOf(0, L"E:\\", 1000000000), L"E:\\0000000001_b.mp3");
 }
 
 // A deep target leaves less room: the title is cut to it, and an entry that has not even room
-// for its folder, prefix and extension is not appended (the run reports it).
-TEST_F(CopyListsTest, DestinationsKeepToWhatWindowsTakes)
+// for its folder, prefix and extension gets no name (the run reports it).
+TEST_F(DestinationTest, DestinationsKeepToWhatWindowsTakes)
 {
     struct {
         const char* name;
         size_t targetLength;  // the target folder's, with its backslash
         Options options;
         const wchar_t* path;
-        size_t length;  // of the destination; 0: not appended
+        size_t length;  // of the destination; 0: none
     } cases[] = {
         {"cut to MAX_PATH", 200, Title, L"D:\\m\\x.mp3", 259},
         {"cut to the longest name", 3, Title, L"D:\\m\\x.mp3", 3 + 255},
@@ -239,49 +146,8 @@ TEST_F(CopyListsTest, DestinationsKeepToWhatWindowsTakes)
         Use(c.options);
         SetPlaylist({{c.path, std::wstring(300, L't'), 1}});
         std::wstring folder = c.targetLength > 3 ? L"E:\\" + std::wstring(c.targetLength - 4, L'd') + L"\\" : L"E:\\";
-        wchar_t target[260] = {};
-        wcscpy(target, folder.c_str());
-        NumberPrefix prefix = MakeNumberPrefix(1, State.Options.NumberFilenames != 0);
-        CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-        const wchar_t* relative = Append(&lists, prefix, 0, {target, (int)c.targetLength});
-        std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
-        EXPECT_EQ(destinations.empty() ? 0 : destinations[0].size(), c.length) << c.name;
-        EXPECT_EQ(relative != nullptr, c.length != 0) << c.name;
-        EXPECT_EQ(PathsOf(lists.sourceList).size(), destinations.size()) << c.name;
-        EXPECT_TRUE(GuardsIntact()) << c.name;
+        EXPECT_EQ(DestinationOf(0, folder, 1).size(), c.length) << c.name;
     }
-}
-
-TEST_F(CopyListsTest, AllocatedListsStartEmptyAndFreeCleanly)
-{
-    CopyLists lists = AllocateCopyLists({10, 20, 1});
-    ASSERT_NE(lists.sourceList, nullptr);
-    EXPECT_EQ(lists.sourceList[0], 0);
-    EXPECT_EQ(lists.destinationList[0], 0);
-    EXPECT_EQ(lists.sourceCapacity, 11u);
-    EXPECT_EQ(lists.destinationCapacity, 21u);
-    FreeCopyLists(&lists);
-    EXPECT_EQ(lists.sourceList, nullptr);
-}
-
-TEST_F(CopyListsTest, GrownTitleIsCutAndGrownPathIsNotAppended)
-{
-    Use(Title);
-    SetPlaylist({{L"D:\\a\\one.mp3", L"short", 1}});
-    wchar_t target[260] = L"E:\\";
-    NumberPrefix prefix = MakeNumberPrefix(1, false);
-    CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-    host->playlist[0].title = std::wstring(500, L'x');
-    const wchar_t* relative = Append(&lists, prefix, 0, {target, 3});
-    ASSERT_NE(relative, nullptr);
-    EXPECT_EQ(std::wstring(relative).substr(std::wstring(relative).size() - 4), L".mp3");
-    EXPECT_TRUE(GuardsIntact());
-
-    lists = GuardedLists(MeasureCopyLists(target, prefix));
-    host->playlist[0].path = L"D:\\a\\much\\longer\\path\\one.mp3";
-    EXPECT_EQ(Append(&lists, prefix, 0, {target, 3}), nullptr);
-    EXPECT_EQ(lists.sourceList[0], 0);
-    EXPECT_TRUE(GuardsIntact());
 }
 
 // --- Many playlists -------------------------------------------------------------------------
@@ -351,7 +217,7 @@ bool StaysInside(const std::wstring& folder, const std::wstring& path)
     return resolved.size() > folder.size() && resolved.compare(0, folder.size(), folder) == 0;
 }
 
-TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
+TEST_F(DestinationTest, ManyRandomPlaylistsStayBoundedAndInsideTheTarget)
 {
     std::mt19937 random(20261208);
     const std::wstring targetFolder = L"E:\\Stick\\";
@@ -367,34 +233,14 @@ TEST_F(CopyListsTest, ManyRandomPlaylistsStayParallelBoundedAndInsideTheTarget)
             entry.hasTitle = random() % 10 != 0;
         }
         SetPlaylist(entries);
-        // Now and then a target folder so deep that names must be cut to fit; with the file
-        // name after it, it still fits the dialog's 260-character buffer.
+        // Now and then a target folder so deep that names must be cut to fit.
         std::wstring deep = targetFolder;
         if (random() % 4 == 0)
             deep += std::wstring(180 + random() % 66, L'd') + L"\\";
-        wchar_t target[260];
-        wcscpy(target, (deep + RandomText(random, 3)).c_str());
-        NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
-        CopyLists lists = GuardedLists(MeasureCopyLists(target, prefix));
-
-        // Some answers grow between the passes, as a playlist edited meanwhile would.
-        for (SimEntry& entry : host->playlist) {
-            if (random() % 8 == 0)
-                entry.title += RandomText(random, 30);
-            if (random() % 16 == 0)
-                entry.path += L"\\grown" + RandomText(random, 8);
-        }
-        int appended = 0;
-        for (int i = 0; i < State.PlaylistCount; ++i)
-            if (Append(&lists, prefix, i, {target, (int)deep.size()}))
-                ++appended;
-
-        ASSERT_TRUE(GuardsIntact()) << "round " << round;
-        std::vector<std::wstring> sources = PathsOf(lists.sourceList);
-        std::vector<std::wstring> destinations = PathsOf(lists.destinationList);
-        ASSERT_EQ(sources.size(), (size_t)appended) << "round " << round;
-        ASSERT_EQ(destinations.size(), (size_t)appended) << "round " << round;
-        for (const std::wstring& destination : destinations) {
+        for (int i = 0; i < State.PlaylistCount; ++i) {
+            std::wstring destination = DestinationOf(i, deep, State.PlaylistCount);
+            if (destination.empty())
+                continue;
             ASSERT_TRUE(StaysInside(deep, destination)) << Utf8(destination);
             ASSERT_TRUE(WindowsTakes(destination, deep.size())) << "round " << round;
         }

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "copy/copy_index.h"
+#include "copy/text_set.h"
 
 namespace {
 
 // Texts laid one after another as the lists lay them; each is found in any case, once, and
 // no text that was not added is.
-TEST(CopyIndex, FindsEveryTextAddedAndNoOther)
+TEST(TextSet, FindsEveryTextAddedAndNoOther)
 {
     const size_t count = 3000;
     std::wstring buffer;

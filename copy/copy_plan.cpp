@@ -1,0 +1,278 @@
+#include "copy/copy_plan.h"
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+#include "copy/companions.h"
+#include "copy/copy_destination.h"
+#include "copy/file_facts.h"
+#include "copy/playlist_file.h"
+#include "host/host_link.h"
+
+// What an entry's texts take, in units, as the first guess of the texts' size: its source and
+// destination, its title when a playlist file is written, its lyrics' pair when they go too.
+// A plan that needs more grows the block by halves again.
+static const size_t GuessedEntryText = 256, GuessedTitle = 64, GuessedCompanions = 192;
+
+// --- Storage ---------------------------------------------------------------------------------
+
+static size_t RecordsBytes(size_t entries, size_t copies)
+{
+    return (entries * sizeof(PlannedEntry) + 7) / 8 * 8 + (copies * sizeof(PlannedCopy) + 7) / 8 * 8;
+}
+
+// The records block: the entries, the copies and, when the plan keeps an index, its two sets.
+static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
+{
+    size_t bytes = RecordsBytes(entries, copies);
+    size_t setBytes = plan->indexed ? TextSetBytes(copies) : 0;
+    // An empty playlist still has a plan: a block of one byte at least.
+    char* block = (char*)malloc(bytes + 2 * setBytes + 1);
+    if (!block)
+        return false;
+    plan->entries = (PlannedEntry*)block;
+    plan->copies = (PlannedCopy*)(block + RecordsBytes(entries, 0));
+    plan->copyCapacity = (uint32_t)copies;
+    if (plan->indexed) {
+        plan->sources = PlaceTextSet(block + bytes, copies);
+        plan->destinations = PlaceTextSet(block + bytes + setBytes, copies);
+    }
+    return true;
+}
+
+bool ReservePlanText(CopyPlan* plan, size_t units)
+{
+    if (plan->textCapacity - plan->textLength >= units)
+        return true;
+    size_t capacity = plan->textCapacity + plan->textCapacity / 2;
+    if (capacity < plan->textLength + units)
+        capacity = plan->textLength + units;
+    // Offsets into the texts are 32 bits.
+    if (capacity > 0xFFFFFFF0u)
+        return false;
+    wchar_t* grown = (wchar_t*)realloc(plan->texts, capacity * sizeof(wchar_t));
+    if (!grown)
+        return false;
+    plan->texts = grown;
+    plan->textCapacity = capacity;
+    return true;
+}
+
+uint32_t AddPlanText(CopyPlan* plan, const wchar_t* text, size_t length)
+{
+    if (!ReservePlanText(plan, length + 1))
+        return NoText;
+    uint32_t offset = (uint32_t)plan->textLength;
+    wmemcpy(plan->texts + offset, text, length);
+    plan->texts[offset + length] = 0;
+    plan->textLength += length + 1;
+    return offset;
+}
+
+uint32_t AddPlannedCopy(CopyPlan* plan, uint32_t source, uint32_t destination, uint64_t size)
+{
+    if (plan->copyCount >= plan->copyCapacity)
+        return NoCopy;
+    uint32_t index = plan->copyCount++;
+    plan->copies[index] = {source, destination, size, NoCopy, NoCopy, false, false, false, 0, NoCopy};
+    if (plan->indexed) {
+        AddText(&plan->sources, plan->texts, source);
+        AddText(&plan->destinations, plan->texts, destination);
+    }
+    return index;
+}
+
+void FreeCopyPlan(CopyPlan* plan)
+{
+    free(plan->entries);
+    free(plan->texts);
+    plan->entries = nullptr;
+    plan->copies = nullptr;
+    plan->texts = nullptr;
+    plan->entryCount = plan->copyCount = plan->songCount = plan->copyCapacity = 0;
+    plan->textLength = plan->textCapacity = 0;
+}
+
+const wchar_t* RelativeDestination(const CopyPlan& plan, const PlannedCopy& copy)
+{
+    return plan.texts + copy.destination + plan.folderLength;
+}
+
+// Copies are added as the texts grow, so their offsets rise: a copy is found by halving.
+static uint32_t CopyAt(const CopyPlan& plan, uint32_t PlannedCopy::*field, int64_t offset)
+{
+    if (offset < 0)
+        return NoCopy;
+    uint32_t low = 0, high = plan.copyCount;
+    while (low < high) {
+        uint32_t middle = low + (high - low) / 2;
+        if (plan.copies[middle].*field < (uint32_t)offset)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low < plan.copyCount && plan.copies[low].*field == (uint32_t)offset ? low : NoCopy;
+}
+
+uint32_t CopyWithDestinationAt(const CopyPlan& plan, int64_t offset)
+{
+    return CopyAt(plan, &PlannedCopy::destination, offset);
+}
+
+uint32_t FindCopyBySource(const CopyPlan& plan, const wchar_t* path)
+{
+    if (!plan.indexed)
+        return NoCopy;
+    return CopyAt(plan, &PlannedCopy::source, FindInTextSet(plan.sources, plan.texts, path));
+}
+
+uint32_t FindCopyByDestination(const CopyPlan& plan, const wchar_t* path)
+{
+    if (!plan.indexed)
+        return NoCopy;
+    return CopyAt(plan, &PlannedCopy::destination,
+                  FindInTextSet(plan.destinations, plan.texts, path));
+}
+
+// --- Entries ---------------------------------------------------------------------------------
+
+// The song of a present entry, its destination made; NoCopy when no name fits, or, with
+// `outOfMemory` set, when there is no room for its texts. Kept in step, a source met before
+// has its copy already.
+static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
+                         const wchar_t* path, const FileFacts& facts, bool* outOfMemory)
+{
+    if (plan->keepsInStep) {
+        uint32_t earlier = FindCopyBySource(*plan, path);
+        if (earlier != NoCopy)
+            return earlier;
+    }
+    size_t pathLength = wcslen(path);
+    if (!ReservePlanText(plan, pathLength + 1 + MostPathLength + 1)) {
+        *outOfMemory = true;
+        return NoCopy;
+    }
+    uint32_t source = AddPlanText(plan, path, pathLength);
+    uint32_t destination = (uint32_t)plan->textLength;
+    size_t length = MakeDestination(*plan, prefix, index, path, plan->texts + destination);
+    if (!length) {
+        plan->textLength = source;
+        return NoCopy;
+    }
+    plan->texts[destination + length] = 0;
+    plan->textLength += length + 1;
+    uint32_t song = AddPlannedCopy(plan, source, destination, facts.size);
+    if (song != NoCopy && plan->keepsInStep)
+        plan->copies[song].unchanged = IsUnchangedCopyOf(facts, plan->texts + destination);
+    return song;
+}
+
+// What the playlist file says of a copied entry: its title and its length.
+static bool NoteTitleAndLength(CopyPlan* plan, PlannedEntry* entry, const wchar_t* path)
+{
+    wchar_t title[HostTextCapacity];
+    CopyPlaylistTitle(entry->index, title);
+    entry->seconds = EntryLength(entry->index, path);
+    entry->title = AddPlanText(plan, title, wcslen(title));
+    return entry->title != NoText;
+}
+
+static bool IsFolder(const wchar_t* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Takes entry `index` into the plan; false without memory.
+static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, int index)
+{
+    PlannedEntry& entry = plan->entries[plan->entryCount++];
+    entry = {index, EntryFate::Missing, NoCopy, NoText, -1};
+    wchar_t path[HostTextCapacity];
+    FileFacts facts;
+    bool named = CopyPlaylistFile(index, path);
+    if (!named || !QueryFileFacts(path, &facts)) {
+        entry.fate = named && IsFolder(path) ? EntryFate::Folder : EntryFate::Missing;
+        NoteSkippedEntry(&plan->skipped, path);
+        return true;
+    }
+    bool outOfMemory = false;
+    entry.song = PlanSong(plan, prefix, index, path, facts, &outOfMemory);
+    if (entry.song == NoCopy) {
+        entry.fate = EntryFate::NoName;
+        NoteSkippedEntry(&plan->skipped, path);
+        return !outOfMemory;
+    }
+    entry.fate = plan->copies[entry.song].unchanged ? EntryFate::Unchanged : EntryFate::Copied;
+    return !plan->writesPlaylist || NoteTitleAndLength(plan, &entry, path);
+}
+
+// The entries to go through, in playlist order: every one, or the selected ones.
+static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix)
+{
+    if (!State.Options.OnlySelected) {
+        for (int index = 0; index < plan->considered; ++index)
+            if (!PlanEntry(plan, prefix, index))
+                return false;
+        return true;
+    }
+    // The selection is walked as the dialog counted it; an answer that does not go on through
+    // the playlist ends it.
+    int previous = -1;
+    for (int taken = 0; taken < plan->considered; ++taken) {
+        int next = NextSelectedEntry(previous);
+        if (next <= previous || next >= State.PlaylistCount)
+            break;
+        if (!PlanEntry(plan, prefix, next))
+            return false;
+        previous = next;
+    }
+    return true;
+}
+
+// --- The plan --------------------------------------------------------------------------------
+
+static void StartPlan(CopyTarget target, CopyPlan* plan)
+{
+    const CopyOptions& options = State.Options;
+    *plan = {};
+    lstrcpynW(plan->target, target.path, PathCapacity);
+    plan->folderLength = target.folderLength;
+    plan->writesPlaylist = options.SavePlaylist && NamePlaylistFile({plan->target, plan->folderLength});
+    plan->keepsInStep = options.SkipUnchanged != 0;
+    plan->indexed = plan->keepsInStep ||
+                    (options.SavePlaylist && options.RemoveDropped && !options.OnlySelected);
+    int count = options.OnlySelected ? State.SelectedCount : State.PlaylistCount;
+    plan->considered = count > 0 ? count : 0;
+}
+
+static size_t GuessedText(const CopyPlan& plan)
+{
+    size_t perEntry = GuessedEntryText + (plan.writesPlaylist ? GuessedTitle : 0) +
+                      (State.Options.CopyCompanions ? GuessedCompanions : 0);
+    return (size_t)plan.considered * perEntry + PathCapacity;
+}
+
+bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
+{
+    StartPlan(target, plan);
+    size_t entries = (size_t)plan->considered;
+    // A song's lyrics and its folder's cover: at most two companions a song.
+    size_t copies = entries * (State.Options.CopyCompanions ? 3 : 1);
+    if (!PlaceRecords(plan, entries, copies) || !ReservePlanText(plan, GuessedText(*plan))) {
+        FreeCopyPlan(plan);
+        return false;
+    }
+    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
+    // The lengths are read by making each entry the host's current one: the user's comes back.
+    int position = plan->writesPlaylist ? PlaylistPosition() : 0;
+    bool planned = PlanEntries(plan, prefix);
+    plan->songCount = plan->copyCount;
+    if (plan->writesPlaylist)
+        SetPlaylistPosition(position);
+    // Without the memory to match covers the songs are copied all the same.
+    if (planned && State.Options.CopyCompanions)
+        AppendCompanions(plan);
+    if (!planned)
+        FreeCopyPlan(plan);
+    return planned;
+}

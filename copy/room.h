@@ -1,0 +1,42 @@
+// The room a plan's copies take on its target, weighed when the user confirms the target: in
+// whole clusters of the target's volume, each new folder and the playlist file a cluster more,
+// a copy the run replaces freeing what its file takes, an unchanged copy needing nothing. When
+// the copies need more than is free, the user is asked whether to copy what fits, all of them
+// anyway, or to choose another folder.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include "copy/copy_plan.h"
+
+struct RoomFolder;
+
+struct RoomWeighing {
+    uint64_t cluster;    // bytes a file's size is rounded up to
+    uint64_t available;  // what the user may still write there
+    uint64_t needed;     // what every copy to be made takes, less what it frees
+    uint32_t songs;      // the songs the shell is to copy
+    uint32_t fitting;    // of those, the ones that fit (FitToRoom)
+    // The folders the copies go in, every level below the target; one heap block.
+    RoomFolder* folders;
+    uint32_t folderCount, folderCapacity;
+    uint32_t* slots;
+    uint32_t mask;
+};
+
+// Weighs every copy of the plan on its target (each copy's `takes` and `folder`). False, with
+// nothing kept, when the target's free space cannot be had or there is no memory.
+bool WeighRoom(CopyPlan* plan, RoomWeighing* weighing);
+// Takes the songs in playlist order while they fit, each with its lyrics and its folder's
+// cover and the new folders it needs (a large one left out does not stop smaller ones after
+// it), and marks the others, and the companions no song takes, left out. Returns how many of
+// the songs to be copied fit.
+uint32_t FitToRoom(CopyPlan* plan, RoomWeighing* weighing);
+void FreeRoomWeighing(RoomWeighing* weighing);
+
+// Takes every copy back that was left out for room.
+void CopyEverySong(CopyPlan* plan);
+
+// Weighs the plan and, when the copies need more than is free, asks `owner`: with some that fit,
+// Yes leaves the rest out, No copies them all, Cancel goes back; with none that fit, Yes copies
+// them all and No goes back. False when the user goes back to the dialog.
+bool ConfirmRoom(HWND owner, CopyPlan* plan);

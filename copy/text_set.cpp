@@ -1,0 +1,53 @@
+#include "copy/text_set.h"
+#include "copy/file_facts.h"
+
+static const size_t SmallestSlotCount = 8;
+
+static uint32_t FoldedHash(const wchar_t* text)
+{
+    uint32_t hash = 2166136261u;
+    for (; *text; ++text)
+        hash = (hash ^ FoldCase(*text)) * 16777619u;
+    return hash;
+}
+
+static size_t SlotCount(size_t count)
+{
+    size_t slots = SmallestSlotCount;
+    while (slots < 2 * count)
+        slots *= 2;
+    return slots;
+}
+
+size_t TextSetBytes(size_t count)
+{
+    return SlotCount(count) * sizeof(uint32_t);
+}
+
+TextSet PlaceTextSet(void* block, size_t count)
+{
+    size_t slots = SlotCount(count);
+    TextSet set = {(uint32_t*)block, (uint32_t)(slots - 1)};
+    for (size_t i = 0; i < slots; ++i)
+        set.slots[i] = 0;
+    return set;
+}
+
+// Half the slots at most are ever taken, so a free one always ends the probe.
+int64_t FindInTextSet(const TextSet& set, const wchar_t* base, const wchar_t* text)
+{
+    for (uint32_t at = FoldedHash(text) & set.mask; set.slots[at]; at = (at + 1) & set.mask) {
+        uint32_t offset = set.slots[at] - 1;
+        if (SameFileName(base + offset, text))
+            return offset;
+    }
+    return -1;
+}
+
+void AddText(TextSet* set, const wchar_t* base, uint32_t offset)
+{
+    uint32_t at = FoldedHash(base + offset) & set->mask;
+    while (set->slots[at])
+        at = (at + 1) & set->mask;
+    set->slots[at] = offset + 1;
+}
