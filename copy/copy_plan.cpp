@@ -186,7 +186,7 @@ static bool IsFolder(const wchar_t* path)
 static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, int index)
 {
     PlannedEntry& entry = plan->entries[plan->entryCount++];
-    entry = {index, EntryFate::Missing, NoCopy, NoText, -1};
+    entry = {index, EntryFate::Missing, NoCopy, NoText, -1, 0};
     wchar_t path[HostTextCapacity];
     FileFacts facts;
     bool named = CopyPlaylistFile(index, path);

@@ -50,6 +50,7 @@ struct PlannedEntry {
                        // step), NoCopy when it has none
     uint32_t title;    // in the texts when a playlist file is written, else NoText
     int32_t seconds;   // its length, -1 when unknown
+    uint32_t lineBytes;  // its two lines in the playlist file, once weighed (copy/room.h)
 };
 
 struct CopyPlan {

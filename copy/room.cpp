@@ -2,7 +2,9 @@
 #include <stdlib.h>
 #include <wchar.h>
 #include "copy/file_facts.h"
+#include "copy/playlist_file.h"
 #include "copy/text_set.h"
+#include "text/format_bounded.h"
 #include "resources/resource_ids.h"
 #include "text/localised_text.h"
 #include "text/message_box.h"
@@ -106,6 +108,44 @@ static uint64_t NewFolders(RoomWeighing* work, uint32_t folder, uint64_t cluster
     return bytes;
 }
 
+// --- The playlist file ---------------------------------------------------------------------
+
+// The bytes of "#EXTM3U" and the byte order mark, which every playlist file holds.
+static uint64_t PlaylistHeaderBytes() { return State.Options.SaveM3U8 ? 3 + 9 : 9; }
+
+static uint32_t ConvertedBytes(const wchar_t* text, UINT codePage)
+{
+    int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    return bytes > 1 ? (uint32_t)bytes - 1 : 0;
+}
+
+// An entry's two lines, "#EXTINF:<seconds>,<title>" and its copy's path, each with CR LF.
+static uint32_t LineBytes(const CopyPlan& plan, const PlannedEntry& entry, UINT codePage)
+{
+    wchar_t info[32] = {};
+    FormatBounded(info, 32, L"#EXTINF:%d,", entry.seconds);
+    uint32_t bytes = (uint32_t)wcslen(info) + 4;
+    if (entry.title != NoText)
+        bytes += ConvertedBytes(PlanText(plan, entry.title), codePage);
+    return bytes + ConvertedBytes(RelativeDestination(plan, plan.copies[entry.song]), codePage);
+}
+
+static void WeighLines(CopyPlan* plan)
+{
+    UINT codePage = PlaylistCodePage();
+    for (uint32_t i = 0; i < plan->entryCount; ++i) {
+        PlannedEntry& entry = plan->entries[i];
+        entry.lineBytes = plan->writesPlaylist && entry.song != NoCopy ? LineBytes(*plan, entry, codePage) : 0;
+    }
+}
+
+// The clusters a playlist file of `bytes` takes: one at least.
+static uint64_t PlaylistClusters(uint64_t bytes, uint64_t cluster)
+{
+    uint64_t clusters = Clusters(bytes, cluster);
+    return clusters ? clusters : cluster;
+}
+
 // --- Weighing --------------------------------------------------------------------------------
 
 static bool PlaceFolders(size_t copies, RoomWeighing* weighing)
@@ -151,7 +191,10 @@ static void ForgetCounted(RoomWeighing* work)
 // Every copy to be made, its new folders and the playlist file, less what they replace.
 static uint64_t NeededForAll(RoomWeighing* work, const CopyPlan& plan)
 {
-    int64_t needed = plan.writesPlaylist ? (int64_t)work->cluster : 0;
+    uint64_t lines = PlaylistHeaderBytes();
+    for (uint32_t i = 0; i < plan.entryCount; ++i)
+        lines += plan.entries[i].lineBytes;
+    int64_t needed = plan.writesPlaylist ? (int64_t)PlaylistClusters(lines, work->cluster) : 0;
     for (uint32_t i = 0; i < plan.copyCount; ++i)
         if (!plan.copies[i].unchanged)
             needed += plan.copies[i].takes + (int64_t)NewFolders(work, plan.copies[i].folder, work->cluster, true);
@@ -170,6 +213,7 @@ bool WeighRoom(CopyPlan* plan, RoomWeighing* weighing)
         return false;
     weighing->cluster = ClusterOf(folder);
     WeighCopies(weighing, plan);
+    WeighLines(plan);
     weighing->needed = NeededForAll(weighing, *plan);
     for (uint32_t i = 0; i < plan->songCount; ++i)
         weighing->songs += plan->copies[i].unchanged ? 0 : 1;
@@ -219,24 +263,38 @@ static void NoteWhatDoesNotFit(CopyPlan* plan)
     }
 }
 
+// What the playlist file grows by, in clusters, with `more` bytes of lines.
+static int64_t PlaylistGrowth(const CopyPlan& plan, uint64_t bytes, uint64_t more, uint64_t cluster)
+{
+    if (!plan.writesPlaylist)
+        return 0;
+    return (int64_t)(PlaylistClusters(bytes + more, cluster) - PlaylistClusters(bytes, cluster));
+}
+
 uint32_t FitToRoom(CopyPlan* plan, RoomWeighing* weighing)
 {
     for (uint32_t i = 0; i < plan->copyCount; ++i)
         plan->copies[i].leftOut = !plan->copies[i].unchanged;
-    int64_t budget = (int64_t)weighing->available - (plan->writesPlaylist ? (int64_t)weighing->cluster : 0);
+    uint64_t lines = PlaylistHeaderBytes(), cluster = weighing->cluster;
+    int64_t budget = (int64_t)weighing->available -
+                     (plan->writesPlaylist ? (int64_t)PlaylistClusters(lines, cluster) : 0);
     uint32_t fitting = 0;
-    // An unchanged song takes nothing itself, but its companions may.
+    // An unchanged song takes nothing itself, but its companions and its lines may; an entry
+    // whose copy an earlier one took is listed all the same.
     for (uint32_t i = 0; i < plan->entryCount; ++i) {
-        uint32_t index = plan->entries[i].song;
-        if (index == NoCopy)
+        const PlannedEntry& entry = plan->entries[i];
+        if (entry.song == NoCopy)
             continue;
-        PlannedCopy& song = plan->copies[index];
-        if (!song.unchanged && IsTaken(song))
-            continue;
-        int64_t takes = SongTakes(weighing, *plan, song);
-        if (takes > budget)
+        PlannedCopy& song = plan->copies[entry.song];
+        int64_t growth = PlaylistGrowth(*plan, lines, entry.lineBytes, cluster);
+        bool taken = !song.unchanged && IsTaken(song);
+        int64_t takes = growth + (taken ? 0 : SongTakes(weighing, *plan, song));
+        if (takes > budget && !taken)
             continue;
         budget -= takes;
+        lines += entry.lineBytes;
+        if (taken)
+            continue;
         fitting += song.unchanged ? 0 : 1;
         TakeSong(weighing, plan, &song);
     }

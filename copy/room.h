@@ -1,6 +1,7 @@
-// The room a plan's copies take on its target, weighed when the user confirms the target: in
-// whole clusters of the target's volume, each new folder and the playlist file a cluster more,
-// a copy the run replaces freeing what its file takes, an unchanged copy needing nothing. When
+// The room a plan's copies take on its target, weighed when the user confirms the target: each
+// file the run writes in whole clusters of the target's volume (the playlist file by the
+// lines it will hold, a cluster at least), each new folder a cluster more, a copy the run
+// replaces freeing what its file takes, an unchanged copy needing nothing. When
 // the copies need more than is free, the user is asked whether to copy what fits, all of them
 // anyway, or to choose another folder.
 #pragma once
@@ -23,12 +24,14 @@ struct RoomWeighing {
     uint32_t mask;
 };
 
-// Weighs every copy of the plan on its target (each copy's `takes` and `folder`). False, with
-// nothing kept, when the target's free space cannot be had or there is no memory.
+// Weighs every copy of the plan on its target (each copy's `takes` and `folder`, each entry's
+// `lineBytes`). False, with nothing kept, when the target's free space cannot be had or there
+// is no memory.
 bool WeighRoom(CopyPlan* plan, RoomWeighing* weighing);
-// Takes the songs in playlist order while they fit, each with its lyrics and its folder's
-// cover and the new folders it needs (a large one left out does not stop smaller ones after
-// it), and marks the others, and the companions no song takes, left out. Returns how many of
+// Takes the songs in playlist order while they fit, each with its lyrics, its folder's cover,
+// the new folders it needs and its lines in the playlist file (a large one left out does not
+// stop smaller ones after it), and marks the others, and the companions no song takes, left
+// out. Returns how many of
 // the songs to be copied fit.
 uint32_t FitToRoom(CopyPlan* plan, RoomWeighing* weighing);
 void FreeRoomWeighing(RoomWeighing* weighing);

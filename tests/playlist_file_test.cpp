@@ -32,7 +32,7 @@ struct HandMadePlan {
         if (title)
             texts += *title + L'\0';
         copies.push_back({0, destination, 1, NoCopy, NoCopy, fate == EntryFate::Unchanged, false, inPlace, 0, NoCopy});
-        entries.push_back({(int32_t)entries.size(), fate, (uint32_t)copies.size() - 1, titleAt, seconds});
+        entries.push_back({(int32_t)entries.size(), fate, (uint32_t)copies.size() - 1, titleAt, seconds, 0});
     }
 
     const CopyPlan& Done()
@@ -179,7 +179,7 @@ TEST_F(PlaylistFile, ListsTheCopiesThatAreThere)
     plan.Add(&b, 2, L"b.mp3", EntryFate::Copied, false);
     plan.Add(&c, 3, L"c.mp3", EntryFate::Unchanged, false);
     plan.Add(&d, 4, L"d.mp3", EntryFate::DoesNotFit, false);
-    plan.entries.push_back({4, EntryFate::Copied, 0, NoText, 5});
+    plan.entries.push_back({4, EntryFate::Copied, 0, NoText, 5, 0});
     EXPECT_EQ(Written(plan.Done()), "#EXTM3U\r\n#EXTINF:1,A\r\na.mp3\r\n#EXTINF:3,C\r\nc.mp3\r\n"
                                     "#EXTINF:5,\r\na.mp3\r\n");
 }
