@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 #include "hostsim/save_as_driver.h"
+#include "copy/copy_plan.h"
+#include "host/host_link.h"
 #include "resources/resource_ids.h"
 #include "support/product_fixture.h"
 
@@ -240,6 +242,28 @@ TEST_F(WhatFits, ALanguagePackWithoutTheNewTextsGetsTheModulesOwn)
     EXPECT_EQ(ListFiles(stick), (std::vector<std::wstring>{L"a.mp3", L"playlist.m3u"}));
 }
 
+// Kept in step, a changed song that no longer fits is left out and its old copy stays: it is
+// still in the playlist, so it is never offered for removal; the playlist file lists what is
+// there of this run's copies.
+TEST_F(WhatFits, KeptInStepACopyLeftOutForRoomIsNeverALeftover)
+{
+    ASSERT_EQ(Start(), 0);
+    host->playlist = {{Song(L"a.mp3", 100 * 1024), L"A", 1}, {Song(L"b.mp3", 100 * 1024), L"B", 2}};
+    const std::map<int, bool> inStep = {{SkipUnchangedBox, true}, {RemoveDroppedBox, true}};
+    Save(stick, IDYES, inStep);
+    ASSERT_EQ(ReadBytes(stick + L"b.mp3").size(), 100u * 1024);
+    Song(L"b.mp3", Free() + 300 * 1024);
+    host->playlist.push_back({Song(L"c.mp3", 10 * 1024), L"C", 3});
+    Save(stick, IDYES, inStep);
+
+    std::vector<CapturedBox> ours = OurBoxes();
+    ASSERT_EQ(ours.size(), 1u) << "the question, and no word of copies to remove";
+    EXPECT_NE(ours[0].text.find(L"copy the 1 of 2 files"), std::wstring::npos) << Utf8(ours[0].text);
+    EXPECT_EQ(ReadBytes(stick + L"b.mp3").size(), 100u * 1024) << "the old copy stays";
+    EXPECT_EQ(ListedPaths(ReadBytes(stick + L"playlist.m3u"), CP_ACP),
+              (std::vector<std::wstring>{L"a.mp3", L"c.mp3"}));
+}
+
 // --- No plan ------------------------------------------------------------------------------
 
 void* __cdecl NoMemory(size_t) { return nullptr; }
@@ -374,6 +398,105 @@ TEST_F(Selection, TheBoxIsOfferedOnlyForSomeOfTheEntries)
         EXPECT_EQ(seen.enabled, c.offered) << c.name;
         EXPECT_EQ(look.countText, c.offered ? L"1" : L"3") << c.name;
     }
+}
+
+// --- Each entry's fate --------------------------------------------------------------------
+
+class CopyPlanTest : public PluginFixture {
+protected:
+    void SetUp() override
+    {
+        PluginFixture::SetUp();
+        ConnectServices();
+        target = folder + L"out\\";
+        CreateFolders(target);
+    }
+
+    // The plan for `into` (the target folder, or a deeper one), with the options given.
+    void Plan(const char* options, const std::wstring& into, CopyPlan* plan)
+    {
+        State.Options = OptionsOn(options);
+        std::wstring path = into + L"x";
+        ASSERT_TRUE(MakeCopyPlan({&path[0], (int)into.size()}, plan));
+    }
+
+    std::vector<EntryFate> Fates(const CopyPlan& plan)
+    {
+        std::vector<EntryFate> fates;
+        for (uint32_t i = 0; i < plan.entryCount; ++i)
+            fates.push_back(plan.entries[i].fate);
+        return fates;
+    }
+
+    std::wstring target;
+};
+
+// Why each entry is or is not copied; the left out are noted for the one box, in order.
+TEST_F(CopyPlanTest, EachEntryHasItsFate)
+{
+    std::wstring present = folder + L"a.mp3";
+    WriteBytes(present, "a");
+    CreateFolders(folder + L"album\\");
+    SetPlaylist({{present, L"A", 1}, {folder + L"gone.mp3", L"G", 2}, {folder + L"album", L"F", 3},
+                 {L"", L"N", 4}});
+    CopyPlan plan;
+    Plan("SavePlaylist", target, &plan);
+    EXPECT_EQ(Fates(plan), (std::vector<EntryFate>{EntryFate::Copied, EntryFate::Missing,
+                                                   EntryFate::Folder, EntryFate::Missing}));
+    EXPECT_EQ(plan.songCount, 1u);
+    EXPECT_EQ(plan.skipped.count, 3u);
+    EXPECT_EQ(std::wstring(PlanText(plan, plan.entries[0].title)), L"A");
+    EXPECT_EQ(plan.entries[0].seconds, 1);
+    FreeCopyPlan(&plan);
+
+    // A target so deep that no name fits.
+    std::wstring deep = target + std::wstring(255 - target.size(), L'd') + L"\\";
+    Plan("NumberFilenames", deep, &plan);
+    EXPECT_EQ(Fates(plan)[0], EntryFate::NoName);
+    FreeCopyPlan(&plan);
+}
+
+// Kept in step, a file listed twice is one copy, and a copy already there unchanged stays out
+// of the shell's way; the playlist still lists it.
+TEST_F(CopyPlanTest, KeptInStepAFileIsOneCopyAndAnUnchangedOneStays)
+{
+    std::wstring song = folder + L"a.mp3", other = folder + L"b.mp3";
+    WriteBytes(song, "a");
+    WriteBytes(other, "b");
+    WriteBytes(target + L"a.mp3", "a");
+    SetPlaylist({{song, L"A", 1}, {other, L"B", 2}, {song, L"A again", 3}});
+    CopyPlan plan;
+    Plan("SavePlaylist SkipUnchanged", target, &plan);
+    EXPECT_EQ(Fates(plan), (std::vector<EntryFate>{EntryFate::Unchanged, EntryFate::Copied,
+                                                   EntryFate::Unchanged}));
+    EXPECT_EQ(plan.songCount, 2u);
+    EXPECT_EQ(plan.entries[2].song, plan.entries[0].song);
+    EXPECT_EQ(FindCopyBySource(plan, (folder + L"B.MP3").c_str()), plan.entries[1].song);
+    EXPECT_EQ(FindCopyByDestination(plan, (target + L"b.mp3").c_str()), plan.entries[1].song);
+    FreeCopyPlan(&plan);
+}
+
+// The selected entries alone, walked in playlist order.
+TEST_F(CopyPlanTest, OnlyTheSelectedEntries)
+{
+    std::vector<SimEntry> entries;
+    for (int i = 0; i < 6; ++i) {
+        WriteBytes(folder + std::to_wstring(i) + L".mp3", "x");
+        entries.push_back({folder + std::to_wstring(i) + L".mp3", L"T", 1});
+        entries.back().selected = i == 1 || i == 4;
+    }
+    SetPlaylist(entries);
+    State.SelectedCount = SelectedEntryCount(State.PlaylistCount);
+    ASSERT_EQ(State.SelectedCount, 2);
+    CopyPlan plan;
+    State.Options = OptionsOn("NumberFilenames");
+    State.Options.OnlySelected = 1;
+    std::wstring path = target + L"x";
+    ASSERT_TRUE(MakeCopyPlan({&path[0], (int)target.size()}, &plan));
+    ASSERT_EQ(plan.entryCount, 2u);
+    EXPECT_EQ(plan.entries[0].index, 1);
+    EXPECT_EQ(std::wstring(RelativeDestination(plan, plan.copies[plan.entries[1].song])), L"5_4.mp3");
+    FreeCopyPlan(&plan);
 }
 
 }  // namespace
