@@ -3,7 +3,7 @@
 // target folder and the options it was given, answers every box the way a user pressing
 // Enter would, and shows what came of it. Exits 1 when the copy did not happen.
 //
-//   corvelle_demo --run FOLDER [--target FOLDER] [--module DLL] [--resync]
+//   corvelle_demo --run FOLDER [--target FOLDER] [--module DLL] [--resync] [--fit]
 //                 [--playlist|--no-playlist] [--m3u8|--no-m3u8] [--number|--no-number]
 //                 [--title|--no-title] [--directory|--no-directory]
 //                 [--skip-unchanged|--no-skip-unchanged] [--remove-dropped|--no-remove-dropped]
@@ -13,7 +13,8 @@
 // after one file has changed, one entry has left the playlist and one has joined it, again;
 // and shows what the second run left alone, copied and removed. With --tags the copies are
 // named by the sample's tags with the template out of the box, and without numbers unless
-// --number follows.
+// --number follows. With --fit the sample's songs are three times their size, more than the
+// small target it is given holds: the question about room is answered Yes, copy what fits.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -50,6 +51,7 @@ struct DemoArguments {
     std::wstring run, target, module;
     std::map<int, bool> boxes;
     bool resync = false;
+    bool fit = false;
 };
 
 std::wstring WithBackslash(std::wstring folder)
@@ -94,6 +96,8 @@ bool ParseArguments(DemoArguments* arguments)
             arguments->module = words[++i];
         else if (word == L"--resync")
             arguments->resync = true;
+        else if (word == L"--fit")
+            arguments->fit = true;
         else if (!SetFlag(word, arguments)) {
             PrintText(L"demo: unknown argument " + word + L"\n");
             good = false;
@@ -360,6 +364,9 @@ int PrintOutcome(const DemoArguments& arguments, const std::wstring& settings,
     _snwprintf(line, 160, L"\n%u of %u present files copied; %u entry missing.\n",
                (unsigned)copies, (unsigned)present, (unsigned)(playlist.size() - present));
     PrintText(line);
+    // Filling a small target, what fits is copied and the rest left out.
+    if (arguments.fit)
+        return copies > 0 && copies < present ? 0 : 1;
     return copies == present && present > 0 ? 0 : 1;
 }
 
@@ -367,7 +374,7 @@ int RunDemo(const DemoArguments& arguments)
 {
     std::wstring settings = arguments.run + L"settings\\";
     std::wstring music = arguments.run + L"music\\";
-    std::vector<SimEntry> playlist = MakeSamplePlaylist(music);
+    std::vector<SimEntry> playlist = MakeSamplePlaylist(music, arguments.fit ? 3 : 1);
     std::map<std::wstring, SimTags> tags = SampleTags(music);
     CreateFolders(arguments.target);
 

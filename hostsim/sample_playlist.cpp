@@ -45,14 +45,14 @@ std::string SampleContents(const std::wstring& name, int kibibytes)
 
 }  // namespace
 
-std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder)
+std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder, int scale)
 {
     std::vector<SimEntry> playlist;
     for (const SampleTrack& track : Tracks) {
         std::wstring path = folder + track.path;
         if (track.kibibytes > 0) {
             CreateFolders(path.substr(0, path.find_last_of(L'\\')));
-            WriteFileBytes(path, SampleContents(track.path, track.kibibytes));
+            WriteFileBytes(path, SampleContents(track.path, track.kibibytes * scale));
         }
         playlist.push_back({path, track.title, track.seconds});
     }

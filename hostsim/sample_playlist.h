@@ -9,8 +9,9 @@
 #include "hostsim/host_simulator.h"
 
 // Makes the files below `folder` (with its closing backslash) and returns the playlist.
-// Every present file has contents of its own, so that a copy can be recognised.
-std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder);
+// Every present file has contents of its own, so that a copy can be recognised; its size is
+// `scale` times its usual one (from 48 to 160 KiB).
+std::vector<SimEntry> MakeSamplePlaylist(const std::wstring& folder, int scale = 1);
 
 // The tags the player reads from the sample's files below `folder`, by path: every file has
 // them but one, whose copy keeps its playlist title when copies are named by tags.

@@ -2,11 +2,13 @@
 // display (scripts/screenshots runs this under Xvfb with Wine's X11 driver). It takes each
 // picture from the screen into a BMP in the output folder, cropped to the window shown:
 //   copy-dialog-counting.bmp  the copy dialog while the size is still being counted
-//   copy-dialog.bmp           the copy dialog with the final total
+//   copy-dialog.bmp           the copy dialog with the final total, three entries selected
+//   room-question.bmp         the question when the copies need more room than is free
 //   about-box.bmp             the about box
 //   menu.bmp                  the player's menu with the plug-in's command
 //
-//   corvelle_screenshots --run FOLDER --out FOLDER
+//   corvelle_screenshots --run FOLDER --out FOLDER --stick FOLDER
+// The stick is a folder on a small drive (scripts/small-drive), too small for the sample.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -93,6 +95,9 @@ void ShowCopyDialogShots(DemoHost& demo, const std::wstring& run)
 {
     std::vector<SimEntry> sample = MakeSamplePlaylist(run + L"music\\");
     demo.host->playlist = RepeatPresentEntries(sample, LargePlaylist);
+    // Three entries picked in the playlist editor: the dialog offers them alone.
+    for (size_t i : {3u, 40u, 400u})
+        demo.host->playlist[i].selected = true;
     // The Save As window opens on the current folder: a memory stick with a little on it.
     std::wstring stick = run + L"USB stick\\";
     CreateFolders(stick + L"Audiobooks");
@@ -125,6 +130,42 @@ void ShowCopyDialogShots(DemoHost& demo, const std::wstring& run)
     if (!shots.counting)
         PrintText(L"screenshots: FAILED copy-dialog-counting: the count ended before it was seen\n");
     Failures += (shots.counting ? 0 : 1) + (shots.final ? 0 : 1);
+}
+
+// --- The question about room -------------------------------------------------------------
+
+void CALLBACK ShootQuestion(HWND box, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(box, timer);
+    TakeShot(box, L"room-question");
+    PressButton(box, IDCANCEL);
+}
+
+// The sample at three times its size, saved onto the small drive: the question is shown, and
+// Cancel leads back to the dialog, which is then closed.
+void ShowRoomQuestionShot(DemoHost& demo, const std::wstring& run, const std::wstring& stick)
+{
+    demo.host->playlist = MakeSamplePlaylist(run + L"big music\\", 3);
+    SaveAsRun saveAs;
+    saveAs.browseTo = {stick};
+    saveAs.fileName = stick + L"x";
+    saveAs.button = IDOK;
+    saveAs.closePatience = 3000;
+    DialogHandler driver = DriveSaveAs(&saveAs);
+    bool asked = false;
+    DialogWatcher watcher;
+    watcher.handler = [&driver, &asked](HWND dialog) {
+        if (driver(dialog))
+            return true;
+        asked = true;
+        return SetTimer(dialog, ShotTimer, SettleMilliseconds, ShootQuestion) != 0;
+    };
+    StartWatchingDialogs(&watcher);
+    SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
+    StopWatchingDialogs(&watcher);
+    if (!asked)
+        PrintText(L"screenshots: FAILED room-question: no question was asked\n");
+    Failures += asked ? 0 : 1;
 }
 
 // --- The about box and the menu -----------------------------------------------------------
@@ -181,7 +222,7 @@ void ShowMenuShot(DemoHost& demo)
                    demo.host->window, nullptr);
 }
 
-bool ParseArguments(std::wstring* run, std::wstring* out)
+bool ParseArguments(std::wstring* run, std::wstring* out, std::wstring* stick)
 {
     int count = 0;
     wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -193,18 +234,20 @@ bool ParseArguments(std::wstring* run, std::wstring* out)
             *run = value;
         else if (lstrcmpW(words[i], L"--out") == 0)
             *out = value;
+        else if (lstrcmpW(words[i], L"--stick") == 0)
+            *stick = value;
     }
     LocalFree(words);
-    return !run->empty() && !out->empty();
+    return !run->empty() && !out->empty() && !stick->empty();
 }
 
 }  // namespace
 
 int main()
 {
-    std::wstring run;
-    if (!ParseArguments(&run, &OutFolder)) {
-        PrintText(L"usage: corvelle_screenshots --run FOLDER --out FOLDER\n");
+    std::wstring run, stick;
+    if (!ParseArguments(&run, &OutFolder, &stick)) {
+        PrintText(L"usage: corvelle_screenshots --run FOLDER --out FOLDER --stick FOLDER\n");
         return 2;
     }
     CreateFolders(OutFolder);
@@ -219,6 +262,7 @@ int main()
     ShowMenuShot(demo);
     ShowAboutBoxShot(demo);
     ShowCopyDialogShots(demo, run);
+    ShowRoomQuestionShot(demo, run, stick);
     StopDemoHost(&demo);
     return Failures == 0 ? 0 : 1;
 }
