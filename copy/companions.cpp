@@ -125,32 +125,16 @@ struct FolderCovers {
     uint32_t mask;
 };
 
-static bool SameFolder(const wchar_t* a, const wchar_t* b, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
-        if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
-}
-
-static uint32_t FolderHash(const wchar_t* folder, size_t length)
-{
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ FoldCase(folder[i])) * 16777619u;
-    return hash;
-}
-
 // The index of the folder of copies that `destination` (at `offset` in the texts) goes in,
 // its record made when it is first met.
 static uint32_t FolderOf(FolderCovers* covers, const wchar_t* texts, uint32_t offset,
                          size_t length, bool* made)
 {
     const wchar_t* folder = texts + offset;
-    uint32_t at = FolderHash(folder, length) & covers->mask;
+    uint32_t at = FoldedHash(folder, length) & covers->mask;
     for (; covers->slots[at]; at = (at + 1) & covers->mask) {
         FolderCover* known = &covers->folders[covers->slots[at] - 1];
-        if (known->folderLength == length && SameFolder(texts + known->folder, folder, length)) {
+        if (known->folderLength == length && SameFileNamePrefix(texts + known->folder, folder, length)) {
             *made = false;
             return covers->slots[at] - 1;
         }
@@ -180,7 +164,7 @@ static const FoundCover& CoverOf(LastFolder* last, const wchar_t* texts, uint32_
 {
     size_t length = FolderLength(texts + source);
     if (!last->known || last->length != length ||
-        !SameFolder(texts + last->source, texts + source, length)) {
+        !SameFileNamePrefix(texts + last->source, texts + source, length)) {
         *last = {source, length, length ? FindCover(texts + source, length) : FoundCover{}, true};
     }
     return last->cover;

@@ -104,3 +104,19 @@ bool SameFileName(const wchar_t* a, const wchar_t* b)
             return false;
     return *a == *b;
 }
+
+bool SameFileNamePrefix(const wchar_t* a, const wchar_t* b, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i]))
+            return false;
+    return true;
+}
+
+uint32_t FoldedHash(const wchar_t* text, size_t length)
+{
+    uint32_t hash = 2166136261u;
+    for (size_t i = 0; i < length; ++i)
+        hash = (hash ^ FoldCase(text[i])) * 16777619u;
+    return hash;
+}

@@ -36,6 +36,10 @@ bool QueryFreeSpace(const wchar_t* folder, uint64_t* available);
 wchar_t FoldCase(wchar_t ch);
 // Compares two texts as file names, ignoring case.
 bool SameFileName(const wchar_t* a, const wchar_t* b);
+// Compares the first `length` units of two paths (a folder part, say) the same way.
+bool SameFileNamePrefix(const wchar_t* a, const wchar_t* b, size_t length);
+// A hash of `length` units of a text, the same for texts that compare as the same name.
+uint32_t FoldedHash(const wchar_t* text, size_t length);
 
 // The path after `path` in a run of NUL-terminated paths; the run ends at an empty one.
 inline const wchar_t* NextPath(const wchar_t* path)

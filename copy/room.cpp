@@ -36,22 +36,6 @@ static uint64_t ClusterOf(const wchar_t* folder)
 
 // --- Folders ---------------------------------------------------------------------------------
 
-static uint32_t PrefixHash(const wchar_t* text, size_t length)
-{
-    uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ FoldCase(text[i])) * 16777619u;
-    return hash;
-}
-
-static bool SamePrefix(const wchar_t* a, const wchar_t* b, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
-        if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
-}
-
 static bool FolderExists(const wchar_t* texts, const RoomFolder& folder)
 {
     wchar_t path[PathCapacity];
@@ -67,10 +51,10 @@ static bool FolderExists(const wchar_t* texts, const RoomFolder& folder)
 static uint32_t FolderNamed(RoomWeighing* work, const wchar_t* texts, uint32_t start, uint32_t length,
                             uint32_t parent)
 {
-    uint32_t at = PrefixHash(texts + start, length) & work->mask;
+    uint32_t at = FoldedHash(texts + start, length) & work->mask;
     for (; work->slots[at]; at = (at + 1) & work->mask) {
         const RoomFolder& known = work->folders[work->slots[at] - 1];
-        if (known.length == length && SamePrefix(texts + known.start, texts + start, length))
+        if (known.length == length && SameFileNamePrefix(texts + known.start, texts + start, length))
             return work->slots[at] - 1;
     }
     // Past what the table holds a folder goes uncounted, as a folder there already would.

@@ -1,15 +1,8 @@
 #include "copy/text_set.h"
+#include <wchar.h>
 #include "copy/file_facts.h"
 
 static const size_t SmallestSlotCount = 8;
-
-static uint32_t FoldedHash(const wchar_t* text)
-{
-    uint32_t hash = 2166136261u;
-    for (; *text; ++text)
-        hash = (hash ^ FoldCase(*text)) * 16777619u;
-    return hash;
-}
 
 static size_t SlotCount(size_t count)
 {
@@ -36,7 +29,7 @@ TextSet PlaceTextSet(void* block, size_t count)
 // Half the slots at most are ever taken, so a free one always ends the probe.
 int64_t FindInTextSet(const TextSet& set, const wchar_t* base, const wchar_t* text)
 {
-    for (uint32_t at = FoldedHash(text) & set.mask; set.slots[at]; at = (at + 1) & set.mask) {
+    for (uint32_t at = FoldedHash(text, wcslen(text)) & set.mask; set.slots[at]; at = (at + 1) & set.mask) {
         uint32_t offset = set.slots[at] - 1;
         if (SameFileName(base + offset, text))
             return offset;
@@ -46,7 +39,7 @@ int64_t FindInTextSet(const TextSet& set, const wchar_t* base, const wchar_t* te
 
 void AddText(TextSet* set, const wchar_t* base, uint32_t offset)
 {
-    uint32_t at = FoldedHash(base + offset) & set->mask;
+    uint32_t at = FoldedHash(base + offset, wcslen(base + offset)) & set->mask;
     while (set->slots[at])
         at = (at + 1) & set->mask;
     set->slots[at] = offset + 1;

@@ -38,13 +38,7 @@ protected:
                                    {RemoveDroppedBox, false}};
         for (const auto& box : boxes)
             all[box.first] = box.second;
-        SaveAsRun copy;
-        copy.browseTo = {target};
-        copy.setBoxes = all;
-        copy.fileName = target + L"ignored.name";
-        copy.button = IDOK;
-        PlayTheCommand(&copy, answer);
-        return copy;
+        return CopyThroughTheDialog(all, target, answer);
     }
 
     // The boxes of ours (not the Save As window, not the shell's).

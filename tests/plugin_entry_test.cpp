@@ -595,14 +595,10 @@ TEST_F(PluginEntry, CopiesOntoAFullDriveLeaveNoCutFileAndAPlaylistOfWhatIsThere)
         host->playlist.push_back({music + names[i], names[i], 60 + i});
     }
     // Asked, the user has them all copied anyway.
-    SaveAsRun copy;
-    copy.browseTo = {target};
-    copy.setBoxes = {{SavePlaylistBox, true}, {SaveM3U8Box, false}, {NumberFilenamesBox, false},
-                     {UsePlaylistTitleBox, false}, {IncludeDirectoryBox, false},
-                     {SkipUnchangedBox, false}, {RemoveDroppedBox, false}};
-    copy.fileName = target + L"ignored.name";
-    copy.button = IDOK;
-    PlayTheCommand(&copy, IDNO);
+    SaveAsRun copy = CopyThroughTheDialog({{SavePlaylistBox, true}, {SaveM3U8Box, false},
+                                           {NumberFilenamesBox, false}, {UsePlaylistTitleBox, false},
+                                           {IncludeDirectoryBox, false}, {SkipUnchangedBox, false},
+                                           {RemoveDroppedBox, false}}, target, IDNO);
     ASSERT_TRUE(copy.pressed && !copy.refused);
 
     std::vector<std::wstring> whole;

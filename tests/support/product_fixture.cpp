@@ -38,14 +38,14 @@ LRESULT ProductFixture::SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 SaveAsRun ProductFixture::CopyThroughTheDialog(const std::map<int, bool>& boxes,
-                                               const std::wstring& target)
+                                               const std::wstring& target, int answer)
 {
     SaveAsRun copy;
     copy.browseTo = {target};
     copy.setBoxes = boxes;
     copy.fileName = target + L"ignored.name";
     copy.button = IDOK;
-    PlayTheCommand(&copy, IDYES);
+    PlayTheCommand(&copy, answer);
     return copy;
 }
 

@@ -23,8 +23,9 @@ protected:
 
     // The user picks the command, opens `target` in the Save As window, puts the option boxes
     // in the states given, names a file there and presses Save; every box after the Save As
-    // window gets Yes (or OK). Returns what the user saw.
-    SaveAsRun CopyThroughTheDialog(const std::map<int, bool>& boxes, const std::wstring& target);
+    // window gets `answer` where it has that button (or OK). Returns what the user saw.
+    SaveAsRun CopyThroughTheDialog(const std::map<int, bool>& boxes, const std::wstring& target,
+                                   int answer = IDYES);
     // The user picks the command and plays `run` in the Save As window; every box after it gets
     // `answer` where it has that button, else OK.
     void PlayTheCommand(SaveAsRun* run, int answer);
