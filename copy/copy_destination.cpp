@@ -135,7 +135,7 @@ static size_t WriteDestination(const CopyPlan& plan, const EntryName& name, File
 }
 
 size_t MakeDestination(const CopyPlan& plan, const NumberPrefix& prefix, int index,
-                       const wchar_t* path, wchar_t* out)
+                       const wchar_t* path, const wchar_t* newExtension, wchar_t* out)
 {
     const wchar_t *fileName, *extension;
     size_t pathLength = SplitPath(path, &fileName, &extension);
@@ -148,6 +148,10 @@ size_t MakeDestination(const CopyPlan& plan, const NumberPrefix& prefix, int ind
     FileNameParts parts = {number, wcslen(number), fileName, (size_t)(extension - fileName),
                            fileName, (size_t)(extension - fileName),
                            extension, (size_t)(path + pathLength - extension), 0};
+    if (newExtension) {
+        parts.extension = newExtension;
+        parts.extensionLength = wcslen(newExtension);
+    }
     EntryName name;
     if (!State.Options.NameByTags)
         NameByPath(index, path, rules, &parts, &name);

@@ -9,7 +9,8 @@
 // Writes the destination of entry `index`, whose source is `path`, into `out` (room for
 // MostPathLength + 1 units, at the end of the plan's texts) and returns its length with the
 // target's folder part; 0 when no name Windows takes fits: a folder to create over
-// MostFolderLength, or not even an empty base within MostPathLength. Keeping in step, the name
-// is one no other copy of the plan has, nor the playlist file.
+// MostFolderLength, or not even an empty base within MostPathLength. The copy gets the
+// source's extension, or `extension` (with its dot) when it is given. Keeping in step, the
+// name is one no other copy of the plan has, nor the playlist file.
 size_t MakeDestination(const CopyPlan& plan, const NumberPrefix& prefix, int index,
-                       const wchar_t* path, wchar_t* out);
+                       const wchar_t* path, const wchar_t* extension, wchar_t* out);

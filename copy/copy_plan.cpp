@@ -3,7 +3,9 @@
 #include <string.h>
 #include <wchar.h>
 #include "copy/companions.h"
+#include "copy/conversions.h"
 #include "copy/copy_destination.h"
+#include "copy/device_formats.h"
 #include "copy/file_facts.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
@@ -20,15 +22,19 @@ static size_t RecordsBytes(size_t entries, size_t copies)
     return (entries * sizeof(PlannedEntry) + 7) / 8 * 8 + (copies * sizeof(PlannedCopy) + 7) / 8 * 8;
 }
 
-// The records block: the entries, the copies and, when the plan keeps an index, its two sets.
+// The records block: the entries, the copies, the conversions' state when the plan converts
+// and, when the plan keeps an index, its two sets.
 static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
 {
-    size_t bytes = RecordsBytes(entries, copies);
+    size_t conversion = plan->convertTo ? (sizeof(ConversionWork) + 7) / 8 * 8 : 0;
+    size_t bytes = RecordsBytes(entries, copies) + conversion;
     size_t setBytes = plan->indexed ? TextSetBytes(copies) : 0;
     // An empty playlist still has a plan: a block of one byte at least.
     char* block = (char*)malloc(bytes + 2 * setBytes + 1);
     if (!block)
         return false;
+    if (conversion)
+        plan->conversion = (ConversionWork*)(block + RecordsBytes(entries, copies));
     plan->entries = (PlannedEntry*)block;
     plan->copies = (PlannedCopy*)(block + RecordsBytes(entries, 0));
     plan->copyCapacity = (uint32_t)copies;
@@ -73,7 +79,7 @@ uint32_t AddPlannedCopy(CopyPlan* plan, uint32_t source, uint32_t destination, u
     if (plan->copyCount >= plan->copyCapacity)
         return NoCopy;
     uint32_t index = plan->copyCount++;
-    plan->copies[index] = {source, destination, size, NoCopy, NoCopy, false, false, false, 0, NoCopy};
+    plan->copies[index] = {source, destination, size, NoCopy, NoCopy, false, false, false, false, 0, NoCopy};
     if (plan->indexed) {
         AddText(&plan->sources, plan->texts, source);
         AddText(&plan->destinations, plan->texts, destination);
@@ -88,6 +94,7 @@ void FreeCopyPlan(CopyPlan* plan)
     plan->entries = nullptr;
     plan->copies = nullptr;
     plan->texts = nullptr;
+    plan->conversion = nullptr;
     plan->entryCount = plan->copyCount = plan->songCount = plan->copyCapacity = 0;
     plan->textLength = plan->textCapacity = 0;
 }
@@ -153,16 +160,26 @@ static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
     }
     uint32_t source = AddPlanText(plan, path, pathLength);
     uint32_t destination = (uint32_t)plan->textLength;
-    size_t length = MakeDestination(*plan, prefix, index, path, plan->texts + destination);
+    bool converted = plan->convertTo && !DevicePlays(path);
+    size_t length = MakeDestination(*plan, prefix, index, path,
+                                    converted ? plan->convertedExtension : nullptr,
+                                    plan->texts + destination);
     if (!length) {
         plan->textLength = source;
         return NoCopy;
     }
     plan->texts[destination + length] = 0;
     plan->textLength += length + 1;
-    uint32_t song = AddPlannedCopy(plan, source, destination, facts.size);
-    if (song != NoCopy && plan->keepsInStep)
-        plan->copies[song].unchanged = IsUnchangedCopyOf(facts, plan->texts + destination);
+    uint64_t size = converted ? ConvertedSizeGuess(path, facts.size) : facts.size;
+    uint32_t song = AddPlannedCopy(plan, source, destination, size);
+    if (song == NoCopy)
+        return song;
+    PlannedCopy& copy = plan->copies[song];
+    copy.converted = converted;
+    // A converted copy differs from its source in size by nature: it is there and no older.
+    if (plan->keepsInStep)
+        copy.unchanged = converted ? IsConversionOf(facts, plan->texts + destination)
+                                   : IsUnchangedCopyOf(facts, plan->texts + destination);
     return song;
 }
 
@@ -243,6 +260,7 @@ static void StartPlan(CopyTarget target, CopyPlan* plan)
                     (options.SavePlaylist && options.RemoveDropped && !options.OnlySelected);
     int count = options.OnlySelected ? State.SelectedCount : State.PlaylistCount;
     plan->considered = count > 0 ? count : 0;
+    ChooseConversion(plan);
 }
 
 static size_t GuessedText(const CopyPlan& plan)

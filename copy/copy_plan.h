@@ -33,6 +33,7 @@ struct PlannedCopy {
     uint32_t source, destination;  // offsets in the plan's texts
     uint64_t size;                 // the source's
     uint32_t lyrics, cover;        // a song's companions, NoCopy when it has none
+    bool converted;                // a song the device cannot play: converted, not copied
     bool unchanged;                // there already and unchanged: not handed to the shell
     bool leftOut;                  // left out for room
     bool inPlace;                  // after the copy: a file of its source's size
@@ -75,6 +76,13 @@ struct CopyPlan {
 
     int considered;          // the entries gone through: the playlist's, or the selection's
     SkippedEntries skipped;  // those left out as missing, folders, or for want of a name
+
+    // Converting what the device cannot play: the format's code (0: no conversion), the
+    // extension its files get, with its dot, and the conversions' own state, in the records
+    // block, where the player finds each request until it has ended.
+    int convertTo;
+    wchar_t convertedExtension[10];
+    struct ConversionWork* conversion;
 };
 
 // Makes the plan for `target` with the options the dialog stored: of the selected entries only
@@ -88,8 +96,10 @@ void FreeCopyPlan(CopyPlan* plan);
 inline const wchar_t* PlanText(const CopyPlan& plan, uint32_t offset) { return plan.texts + offset; }
 // A copy's destination relative to the target.
 const wchar_t* RelativeDestination(const CopyPlan& plan, const PlannedCopy& copy);
-// Whether the shell is handed this copy: not unchanged, not left out.
+// Whether the run makes this copy: not unchanged, not left out; and whether the shell makes it
+// (a converted song is made by the player's encoder).
 inline bool IsToCopy(const PlannedCopy& copy) { return !copy.unchanged && !copy.leftOut; }
+inline bool IsForTheShell(const PlannedCopy& copy) { return IsToCopy(copy) && !copy.converted; }
 
 // Appends `text` (and its terminator) to the texts; its offset, or NoText without memory.
 uint32_t AddPlanText(CopyPlan* plan, const wchar_t* text, size_t length);

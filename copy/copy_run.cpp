@@ -1,4 +1,5 @@
 #include "copy/copy_run.h"
+#include "copy/conversions.h"
 #include "copy/leftovers.h"
 #include "copy/playlist_file.h"
 #include "host/host_link.h"
@@ -91,12 +92,15 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
     uint32_t missing = outcome->copies ? CheckCopies(outcome, run->lists) : 0;
     if (outcome->copies)
         NoteCopiesInPlace(*outcome, run->lists, plan);
+    // The songs the device cannot play are converted once the shell has copied the rest.
+    uint32_t converting = CountConversions(*plan);
+    missing += RunConversions(plan);
     // The file listed every copy to be made: it is written anew when not all are there.
     if (run->playlistWritten && missing)
         WriteThePlaylistFile(*plan);
     if (missing)
         ShowFormattedBox(State.HostWindow, RunBoxStyle, FailedCopiesString, BoxTextCapacity,
-                         (unsigned)missing, (unsigned)outcome->songs);
+                         (unsigned)missing, (unsigned)(outcome->songs + converting));
     FreeCopyOutcome(outcome);
     FreeShellLists(&run->lists);
 }

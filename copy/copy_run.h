@@ -20,6 +20,7 @@ struct PreparedRun {
 // the playlist, says when every copy is there unchanged, and makes the shell's lists. False
 // when the run ends there: the playlist file cannot be created, or no memory.
 bool PrepareCopy(CopyPlan* plan, PreparedRun* run);
-// After the shell copy: checks what came of it, lists in the playlist file only the copies
-// that are there, and tells in one box the copies not made. Frees what `run` holds.
+// After the shell copy: checks what came of it, converts the songs the device cannot play,
+// lists in the playlist file only the copies that are there, and tells in one box the copies
+// not made. Frees what `run` holds.
 void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome);

@@ -73,6 +73,13 @@ bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy)
     return existing.size == source.size && existing.writeTime + WriteTimeTolerance >= source.writeTime;
 }
 
+bool IsConversionOf(const FileFacts& source, const wchar_t* conversion)
+{
+    FileFacts existing;
+    return QueryFileFacts(conversion, &existing) &&
+           existing.writeTime + WriteTimeTolerance >= source.writeTime;
+}
+
 bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
 {
     FileFacts original;

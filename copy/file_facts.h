@@ -26,6 +26,9 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size);
 bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy);
 // The same, for a source whose facts are known already.
 bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy);
+// A conversion of a source, whose size differs by nature: there, and written no earlier than
+// its source.
+bool IsConversionOf(const FileFacts& source, const wchar_t* conversion);
 
 // The bytes the caller may still write in `folder`. False when they cannot be had, also for
 // a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says

@@ -17,7 +17,7 @@ bool MakeShellLists(const CopyPlan& plan, CopyLists* lists)
     size_t sourceUnits = 1, destinationUnits = 1;
     uint32_t pairs = 0;
     for (uint32_t i = 0; i < plan.copyCount; ++i) {
-        if (!IsToCopy(plan.copies[i]))
+        if (!IsForTheShell(plan.copies[i]))
             continue;
         sourceUnits += wcslen(PlanText(plan, plan.copies[i].source)) + 1;
         destinationUnits += wcslen(PlanText(plan, plan.copies[i].destination)) + 1;
@@ -33,7 +33,7 @@ bool MakeShellLists(const CopyPlan& plan, CopyLists* lists)
     wchar_t* source = lists->sourceList;
     wchar_t* destination = lists->destinationList;
     for (uint32_t i = 0; i < plan.copyCount; ++i) {
-        if (!IsToCopy(plan.copies[i]))
+        if (!IsForTheShell(plan.copies[i]))
             continue;
         source = AppendPath(source, PlanText(plan, plan.copies[i].source));
         destination = AppendPath(destination, PlanText(plan, plan.copies[i].destination));

@@ -1,6 +1,7 @@
 // The shell copy's two lists, made from a plan when the run copies: its source paths and its
 // destination paths, each a run of NUL-terminated paths ended by an empty one, pair by pair,
-// of the copies to be made (not those unchanged or left out for room), the songs first.
+// of the copies to be made (not those unchanged, left out for room or converted), the songs
+// first.
 #pragma once
 #include <stdint.h>
 #include "copy/copy_plan.h"

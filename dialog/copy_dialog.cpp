@@ -57,9 +57,12 @@ void ShowCopyDialog()
     request.lpfnHook = CopyDialogHook;
     request.lpTemplateName = MAKEINTRESOURCEW(CopyDialogTemplate);
     request.lCustData = (LPARAM)&plan;
+    // The run takes messages while it converts: the command waits for it to end.
+    State.CopyRunning = 1;
     if (GetSaveFileNameW(&request) && plan.entries)
         RunCopy(&plan);
     FreeCopyPlan(&plan);
+    State.CopyRunning = 0;
 }
 
 static void CentreOnScreen(HWND window)

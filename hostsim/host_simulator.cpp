@@ -104,6 +104,9 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
     const SimEntry* entry = EntryAt(host, wParam);
     if (host->unknownRequests.count(code))
         return 1;
+    LRESULT answer;
+    if (AnswerEncoderRequest(&host->encoders, host->version, wParam, code, &answer, &host->faults))
+        return answer;
     switch (code) {
     case HostVersionCode: return (LRESULT)host->version;
     case PlaylistLengthCode: return (LRESULT)host->playlist.size();
@@ -379,6 +382,7 @@ void StopHostSimulator(HostSimulator* host)
 {
     if (!host)
         return;
+    EndEveryConversion(&host->encoders);
     KillTimer(host->window, 1);
     SetWindowLongPtrW(host->window, GWLP_USERDATA, 0);
     DestroyWindow(host->playlistEditor);

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 #include "host/host_link.h"
+#include "hostsim/encoder_simulator.h"
 
 // A file's tags, by field name ("artist", "track" ...), as the player's reader would give them.
 typedef std::map<std::wstring, std::wstring> SimTags;
@@ -87,6 +88,7 @@ struct HostSimulator {
     std::set<LPARAM> unknownRequests;  // requests answered 1, as by a player that lacks them
     wchar_t sharedText[SimSharedTextCapacity] = {};  // every 213 and 214 answer, cut to fit
     std::vector<std::string> faults;
+    EncoderSimulator encoders;  // the player's encoders (510, 514 to 518, 1299)
 
     SimRegistry registry = SimRegistry::Object;
     bool offersLanguageService = true;

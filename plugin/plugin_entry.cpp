@@ -191,12 +191,14 @@ static void ShutDown() {}
 static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     uint32_t command = (uint32_t)State.CommandId;
+    // While a copy runs (and takes messages) the command opens nothing.
     if (message == WM_SYSCOMMAND && (wParam == command || (wParam & SystemCommandMask) == command)) {
-        ShowCopyDialog();
+        if (!State.CopyRunning)
+            ShowCopyDialog();
         return 0;
     }
     // The host sees its menu command as well.
-    if (message == WM_COMMAND && LOWORD(wParam) == command)
+    if (message == WM_COMMAND && LOWORD(wParam) == command && !State.CopyRunning)
         ShowCopyDialog();
     return CallWindowProcW(State.PreviousHostWindowProc, window, message, wParam, lParam);
 }

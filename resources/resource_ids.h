@@ -2,6 +2,7 @@
 #pragma once
 
 #define CopyDialogTemplate 102
+#define ConversionWindowTemplate 103
 
 // Controls of the copy dialog's child area.
 #define FileCountReadout 1004
@@ -20,6 +21,14 @@
 #define CopyCompanionsBox 1012
 #define PlaylistSlashesBox 1013
 #define OnlySelectedBox 1014
+#define ConvertBox 1015
+#define ConvertFormatList 1016
+#define DevicePlaysEdit 1017
+
+// Controls of the conversion window.
+#define ConversionLine 1101
+#define ConversionBar 1102
+#define ConversionCount 1103
 
 // String table numbers.
 #define CaptionString 1
@@ -43,4 +52,6 @@
 #define PlaylistWriteErrorString 18
 #define OnlySelectedString 19
 #define FitQuestionString 20
+#define ConvertingString 21
+#define ConvertedCountString 22
 #define LanguageGuidString 65535

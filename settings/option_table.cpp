@@ -22,6 +22,12 @@ const OptionRow OptionTable[] = {
      false},
     {L"PlaylistSlashes", PlaylistSlashesBox, &CopyOptions::PlaylistSlashes, nullptr, SlashGroup,
      SavePlaylistBox, false},
+    {L"ConvertForDevice", ConvertBox, &CopyOptions::ConvertForDevice, nullptr, ConvertGroup, 0, false},
+    // The format's code, chosen from the list of those the player's encoders offer.
+    {L"ConvertFormat", ConvertFormatList, nullptr, &CopyOptions::ConvertFormat, ConvertGroup,
+     ConvertBox, false},
+    {L"DevicePlays", DevicePlaysEdit, nullptr, &CopyOptions::DevicePlays, ConvertGroup, ConvertBox,
+     false},
 };
 const size_t OptionCount = sizeof OptionTable / sizeof OptionTable[0];
 

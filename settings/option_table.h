@@ -15,13 +15,14 @@ enum OptionGroup : uint32_t {
     TagGroup = 2,       // naming copies from their tags
     CompanionGroup = 3, // cover art and lyrics
     SlashGroup = 4,     // "/" in the playlist file
+    ConvertGroup = 5,   // converting what the device cannot play
 };
 
 typedef wchar_t (CopyOptions::*TextOption)[NameTemplateCapacity];
 
 struct OptionRow {
     const wchar_t* key;  // in the settings file
-    int control;         // its check box, or its edit box for a text
+    int control;         // its check box, or its edit box (or list) for a text
     int32_t CopyOptions::*flag;  // null for a text
     TextOption text;             // null for a flag
     OptionGroup group;

@@ -42,6 +42,11 @@ struct CopyOptions {
     wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";
     int32_t CopyCompanions = 0;   // cover art and lyrics go with the copies (copy/companions.h)
     int32_t PlaylistSlashes = 0;  // the playlist file separates folders with "/"
+    // Files the device cannot play, by their extensions, are converted to a format of the
+    // player's encoders (host/encoders.h), named by its code.
+    int32_t ConvertForDevice = 0;
+    wchar_t ConvertFormat[NameTemplateCapacity] = L"MP3l";
+    wchar_t DevicePlays[NameTemplateCapacity] = L"mp3 wma";
     // Only the entries selected in the playlist editor. A selection is of the moment: the box
     // is clear at every opening of the dialog, and this is never stored.
     int32_t OnlySelected = 0;
@@ -67,6 +72,10 @@ struct PluginState {
     // The entries selected in the playlist editor, when the host tells them and they are some
     // but not all; else 0.
     int32_t SelectedCount = 0;
+    // The formats the player's encoders offered when the dialog opened; none: no conversion.
+    int32_t FormatCount = 0;
+    // Set while a copy runs: the run takes messages, and the command waits for it to end.
+    int32_t CopyRunning = 0;
     CopyOptions Options;
     // The size counter's last totals, of the whole playlist [0] and of the selection [1], in
     // KiB, as the copy dialog shows them (its thread alone reads and writes them).

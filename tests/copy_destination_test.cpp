@@ -37,7 +37,7 @@ protected:
         wchar_t path[HostTextCapacity];
         CopyPlaylistFile(index, path);
         std::vector<wchar_t> out(MostPathLength + 1 + Guard, GuardMark);
-        size_t length = MakeDestination(plan, prefix, index, path, out.data());
+        size_t length = MakeDestination(plan, prefix, index, path, nullptr, out.data());
         for (size_t i = MostPathLength + 1; i < out.size(); ++i)
             EXPECT_EQ(out[i], GuardMark) << "written past the room of a destination";
         EXPECT_TRUE(!length || out[length] == 0) << "a destination ends with its terminator";

@@ -415,6 +415,7 @@ struct TemplateReader {
             case 0x80: return L"BUTTON";
             case 0x81: return L"EDIT";
             case 0x82: return L"STATIC";
+            case 0x85: return L"COMBOBOX";
             default: return L"?";
             }
         }
@@ -484,7 +485,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
     ASSERT_NE(found, nullptr);
     const BYTE* base = (const BYTE*)LockResource(LoadResource(module, found));
     TemplateReader read{base};
-    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 107});
+    WORD count = ExpectChildAreaHeader(read, {0, 0, 372, 123});
 
     const DWORD shown = WS_CHILD | WS_VISIBLE, box = shown | BS_AUTOCHECKBOX | WS_TABSTOP;
     const DWORD readout = shown | ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP;
@@ -507,6 +508,10 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1013, L"BUTTON", L"&Use / in playlist", 101, 83, 90, 8, box, 0},
         {1012, L"BUTTON", L"Cover &art and lyrics", 201, 83, 150, 8, box, 0},
         {1014, L"BUTTON", L"Only the selected entries", 92, 95, 150, 8, box, 0},
+        {1015, L"BUTTON", L"&Convert what the device cannot play to:", 92, 109, 140, 8, box, 0},
+        {1016, L"COMBOBOX", L"", 235, 107, 70, 60, shown | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
+        {-1, L"STATIC", L"Plays:", 308, 109, 22, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1017, L"EDIT", L"", 332, 107, 36, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {

@@ -31,7 +31,8 @@ struct HandMadePlan {
         uint32_t titleAt = title ? (uint32_t)texts.size() : NoText;
         if (title)
             texts += *title + L'\0';
-        copies.push_back({0, destination, 1, NoCopy, NoCopy, fate == EntryFate::Unchanged, false, inPlace, 0, NoCopy});
+        copies.push_back({0, destination, 1, NoCopy, NoCopy, false, fate == EntryFate::Unchanged, false, inPlace,
+                          0, NoCopy});
         entries.push_back({(int32_t)entries.size(), fate, (uint32_t)copies.size() - 1, titleAt, seconds, 0});
     }
 

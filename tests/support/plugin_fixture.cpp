@@ -147,7 +147,8 @@ std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
 }
 
 const char SavedLaterKeys[] = "NameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n"
-                              "CopyCompanions=0\r\nPlaylistSlashes=0\r\n";
+                              "CopyCompanions=0\r\nPlaylistSlashes=0\r\nConvertForDevice=0\r\n"
+                              "ConvertFormat=MP3l\r\nDevicePlays=mp3 wma\r\n";
 
 static std::string Narrow(const wchar_t* key)
 {

@@ -35,7 +35,7 @@ protected:
 };
 
 // The keys of the options added after the first seven, as a save writes them with those
-// options as they come out of the box: naming by tags, cover art and lyrics, "/".
+// options as they come out of the box: naming by tags, cover art and lyrics, "/", converting.
 extern const char SavedLaterKeys[];
 
 // Options with exactly the ones named on, by their settings keys; a key may carry a value:

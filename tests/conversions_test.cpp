@@ -1,0 +1,231 @@
+// Converting what the device cannot play, through the DLL and the simulated player's encoders:
+// names, playlist lines and lyrics; Cancel midway; sources that fail; kept in step; no encoder;
+// a language pack without the controls; the player's thread never blocked.
+#include <gtest/gtest.h>
+#include <map>
+#include "hostsim/encoder_simulator.h"
+#include "hostsim/save_as_driver.h"
+#include "resources/resource_ids.h"
+#include "support/product_fixture.h"
+
+namespace {
+
+class Conversions : public ProductFixture {
+protected:
+    void SetUp() override
+    {
+        ProductFixture::SetUp();
+        music = folder + L"music\\";
+        target = folder + L"target\\";
+        CreateFolders(music);
+        CreateFolders(target);
+    }
+
+    // A song below music\ with bytes of its own; returns its path.
+    std::wstring Song(const std::wstring& name, size_t bytes = 4096)
+    {
+        WriteBytes(music + name, std::string(bytes, (char)('a' + name.size() % 26)));
+        return music + name;
+    }
+
+    // The boxes: a playlist file, numbers, and the conversion on, with the rest as given.
+    SaveAsRun Copy(std::map<int, bool> boxes = {}, int answer = IDOK)
+    {
+        std::map<int, bool> all = {{SavePlaylistBox, true}, {SaveM3U8Box, false}, {NumberFilenamesBox, true},
+                                   {UsePlaylistTitleBox, false}, {IncludeDirectoryBox, false},
+                                   {SkipUnchangedBox, false}, {ConvertBox, true}};
+        for (const auto& box : boxes)
+            all[box.first] = box.second;
+        return CopyThroughTheDialog(all, target, answer);
+    }
+
+    // The boxes of ours with a text: not the Save As window, not the conversion window.
+    std::vector<std::wstring> OurTexts() const
+    {
+        std::vector<std::wstring> texts;
+        for (const CapturedBox& box : watcher.boxes)
+            if (box.caption == L"Corvelle v1.11" && !box.text.empty())
+                texts.push_back(box.text);
+        return texts;
+    }
+
+    // A converted copy holds what the encoder wrote for its source.
+    void ExpectConversion(const std::wstring& copy, const char* format, const std::wstring& source)
+    {
+        std::string header = ConversionHeader(format, source);
+        EXPECT_EQ(ReadBytes(target + copy).substr(0, header.size()), header) << Utf8(copy);
+    }
+
+    std::wstring music, target;
+};
+
+// Numbers, names by tags and m3u8: the song the device plays is copied, the others converted
+// under the encoder's extension, their lyrics named after them, the playlist listing them so.
+TEST_F(Conversions, TheSongsTheDeviceCannotPlayAreConvertedUnderTheirNewNames)
+{
+    ASSERT_EQ(Start(), 0);
+    std::wstring a = Song(L"a.MP3"), b = Song(L"b.flac"), c = Song(L"c.ogg");
+    WriteBytes(music + L"b.lrc", "[00:01.00]B");
+    host->playlist = {{a, L"A", 1}, {b, L"B", 2}, {c, L"C", 3}};
+    host->fileTags[a] = TagsOf(L"artist=Ann|album=One|title=Alpha");
+    host->fileTags[b] = TagsOf(L"artist=Ann|album=One|title=Beta");
+    host->fileTags[c] = TagsOf(L"artist=Ann|album=One|title=Gamma");
+    SaveAsRun copy = Copy({{SaveM3U8Box, true}, {NameByTagsBox, true}, {CopyCompanionsBox, true}});
+
+    ASSERT_TRUE(copy.pressed && !copy.refused);
+    EXPECT_EQ(OurTexts(), std::vector<std::wstring>{});
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Ann\\One\\1_Alpha.MP3", L"Ann\\One\\2_Beta.lrc",
+                                                            L"Ann\\One\\2_Beta.mp3", L"Ann\\One\\3_Gamma.mp3",
+                                                            L"playlist.m3u8"}));
+    EXPECT_EQ(ReadBytes(target + L"Ann\\One\\1_Alpha.MP3"), ReadBytes(a));
+    ExpectConversion(L"Ann\\One\\2_Beta.mp3", "MP3l", b);
+    ExpectConversion(L"Ann\\One\\3_Gamma.mp3", "MP3l", c);
+    EXPECT_EQ(ReadBytes(target + L"Ann\\One\\2_Beta.lrc"), "[00:01.00]B");
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8),
+              (std::vector<std::wstring>{L"Ann\\One\\1_Alpha.MP3", L"Ann\\One\\2_Beta.mp3", L"Ann\\One\\3_Gamma.mp3"}));
+    EXPECT_EQ(host->encoders.started, 2);
+    EXPECT_EQ(host->encoders.ended, 2) << "every conversion ended";
+    ASSERT_EQ(host->encoders.tagsCopied.size(), 2u);
+    EXPECT_EQ(host->encoders.tagsCopied[0].first, b);
+}
+
+// What another program asks the player while it converts, and how long the answer took.
+HWND Player = nullptr;
+DWORD AnsweredIn = INFINITE;
+
+DWORD WINAPI AskThePlayer(LPVOID)
+{
+    DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(Player, WM_USER, 0, PlaylistLengthCode, SMTO_BLOCK, 5000, &result))
+        AnsweredIn = GetTickCount() - start;
+    return 0;
+}
+
+void CALLBACK PressCancel(HWND window, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(window, timer);
+    PressButton(window, IDCANCEL);
+}
+
+// Cancel during a long conversion: it ends, its cut output goes, the next is not begun, and
+// one box says so. Meanwhile the player's thread answers another program within a second.
+TEST_F(Conversions, CancelEndsTheRunningOneAndConvertsNoMore)
+{
+    ASSERT_EQ(Start(), 0);
+    std::wstring slow = Song(L"slow.flac"), next = Song(L"next.flac");
+    host->encoders.sources[slow] = SimSource::Slow;
+    host->playlist = {{slow, L"Slow", 1}, {next, L"Next", 2}};
+    SaveAsRun copy;
+    copy.browseTo = {target};
+    copy.setBoxes = {{SavePlaylistBox, true}, {NumberFilenamesBox, false}, {ConvertBox, true}};
+    copy.fileName = target + L"x";
+    copy.button = IDOK;
+    DialogHandler saveAs = DriveSaveAs(&copy);
+    Player = host->window;
+    AnsweredIn = INFINITE;
+    watcher.handler = [saveAs](HWND dialog) {
+        if (saveAs(dialog))
+            return true;
+        if (!GetDlgItem(dialog, ConversionLine)) {
+            PressButton(dialog, IDOK);
+            return true;
+        }
+        CloseHandle(CreateThread(nullptr, 0, AskThePlayer, nullptr, 0, nullptr));
+        SetTimer(dialog, 1, 1000, PressCancel);
+        return true;
+    };
+    SendToHost(WM_COMMAND, HostCommand);
+
+    EXPECT_LT(AnsweredIn, 1000u) << "the player's thread took messages while it converted";
+    EXPECT_EQ(OurTexts(), std::vector<std::wstring>{L"2 of 2 files could not be copied."});
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"playlist.m3u"}) << "no cut file, no part file";
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP), std::vector<std::wstring>{});
+    EXPECT_EQ(host->encoders.started, 1);
+    EXPECT_EQ(host->encoders.ended, 1);
+}
+
+// A source the encoder refuses and one that breaks off count as not copied; a player before
+// 5.55 is not asked to test a conversion first.
+TEST_F(Conversions, SourcesThatFailAreNotCopied)
+{
+    host->version = 0x5054;
+    ASSERT_EQ(Start(), 0);
+    std::wstring refused = Song(L"u.flac"), broken = Song(L"v.flac"), fine = Song(L"w.flac");
+    host->encoders.sources[refused] = SimSource::Undecodable;
+    host->encoders.sources[broken] = SimSource::Broken;
+    host->playlist = {{refused, L"U", 1}, {broken, L"V", 2}, {fine, L"W", 3}};
+    Copy();
+
+    EXPECT_EQ(OurTexts(), std::vector<std::wstring>{L"2 of 3 files could not be copied."});
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"3_w.mp3", L"playlist.m3u"}));
+    EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP), std::vector<std::wstring>{L"3_w.mp3"});
+    EXPECT_EQ(host->encoders.started, host->encoders.ended);
+}
+
+// Kept in step, a conversion there and no older than its source is left alone; a changed source
+// is converted again. The format chosen last time is the one the list shows.
+TEST_F(Conversions, KeptInStepOnlyAChangedSourceIsConvertedAgain)
+{
+    WriteBytes(SettingsFile(), "[Corvelle]\r\nConvertFormat=AACf\r\n");
+    ASSERT_EQ(Start(), 0);
+    std::wstring song = Song(L"s.flac");
+    host->playlist = {{song, L"S", 1}};
+    const std::map<int, bool> inStep = {{SkipUnchangedBox, true}};
+    Copy(inStep);
+    ASSERT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_s.m4a", L"playlist.m3u"}));
+    ExpectConversion(L"1_s.m4a", "AACf", song);
+    Copy(inStep);
+    EXPECT_EQ(host->encoders.started, 1) << "nothing new";
+    EXPECT_EQ(OurTexts(), std::vector<std::wstring>{L"All 1 files are already there and unchanged."});
+
+    FILETIME later;
+    GetSystemTimeAsFileTime(&later);
+    ULARGE_INTEGER stamp = {{later.dwLowDateTime, later.dwHighDateTime}};
+    stamp.QuadPart += 60 * 10000000ull;
+    later = {stamp.LowPart, stamp.HighPart};
+    HANDLE file = CreateFileW(song.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &later);
+    CloseHandle(file);
+    Copy(inStep);
+    EXPECT_EQ(host->encoders.started, 2) << "the changed source is converted again";
+}
+
+// Without an encoder, or with a language pack's template that lacks the controls, nothing is
+// converted and the stored choice stays as it was.
+class NoConversion : public Conversions {
+protected:
+    void ExpectCopiedAsTheyAre()
+    {
+        WriteBytes(SettingsFile(), "[Corvelle]\r\nConvertForDevice=1\r\n");
+        ASSERT_EQ(Start(), 0);
+        host->playlist = {{Song(L"b.flac"), L"B", 1}};
+        bool offered = true;
+        SaveAsRun copy;
+        copy.browseTo = {target};
+        copy.fileName = target + L"x";
+        copy.button = IDOK;
+        copy.setBoxes = {{NumberFilenamesBox, false}};
+        copy.onStep = [&offered](HWND, HWND area) { offered = IsWindowEnabled(GetDlgItem(area, ConvertBox)) != FALSE; };
+        PlayTheCommand(&copy, IDOK);
+        EXPECT_FALSE(offered);
+        EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"b.flac"});
+        EXPECT_NE(ReadBytes(SettingsFile()).find("ConvertForDevice=1"), std::string::npos);
+        EXPECT_EQ(host->encoders.started, 0);
+    }
+};
+
+TEST_F(NoConversion, WhenThePlayerListsNoEncoder)
+{
+    host->encoders.formats.clear();
+    ExpectCopiedAsTheyAre();
+}
+
+TEST_F(NoConversion, WhenTheLanguagePacksTemplateLacksTheControls)
+{
+    host->language = SimLanguage::Pack;
+    host->languagePack = LanguagePack();
+    ExpectCopiedAsTheyAre();
+}
+
+}  // namespace
