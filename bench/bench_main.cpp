@@ -98,14 +98,15 @@ std::string FigureText(const PairedFigure& figure, const char* format)
     return text;
 }
 
-// Each benchmark named on the command line ("plan", "tags", "run", "counter", "resync"), or all.
+// Each benchmark named on the command line ("plan", "tags", "run", "counter", "resync",
+// "convert"), or all.
 int main(int argc, char** argv)
 {
     struct {
         const char* name;
         void (*run)();
     } benches[] = {{"plan", BenchCopyPlan}, {"tags", BenchTaggedPlan}, {"run", BenchCopyRun},
-                   {"counter", BenchSizeCounter}, {"resync", BenchResync}};
+                   {"counter", BenchSizeCounter}, {"resync", BenchResync}, {"convert", BenchConversions}};
     for (const auto& bench : benches) {
         bool wanted = argc < 2;
         for (int i = 1; i < argc; ++i)

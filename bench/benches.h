@@ -34,6 +34,7 @@ void BenchTaggedPlan();
 void BenchCopyRun();
 void BenchSizeCounter();
 void BenchResync();
+void BenchConversions();
 
 // The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
 extern const int RunFileCount, RunFileBytes;

@@ -7,14 +7,24 @@
 static const int LineCapacity = 512;
 static const int FormatCapacity = 128;
 static const UINT PollMilliseconds = 100;
+// The player may say how far it is many times a second; the window shows it at most this often.
+static const DWORD ShowEveryMilliseconds = 100;
 
 static void ShowCount(HWND window, const ConversionWork& work)
 {
-    wchar_t format[FormatCapacity] = {}, text[FormatCapacity] = {};
-    if (FetchTextOrOwn(ConvertedCountString, format, FormatCapacity))
-        FormatBounded(text, FormatCapacity, format, (unsigned)work.percent, (unsigned)work.done,
-                      (unsigned)work.count);
+    wchar_t text[FormatCapacity] = {};
+    FormatBounded(text, FormatCapacity, work.countFormat, (unsigned)work.percent, (unsigned)work.done,
+                  (unsigned)work.count);
     SetDlgItemTextW(window, ConversionCount, text);
+}
+
+static void FetchFormats(ConversionWork* work)
+{
+    const int capacity = (int)(sizeof work->lineFormat / sizeof work->lineFormat[0]);
+    if (!FetchTextOrOwn(ConvertingString, work->lineFormat, capacity))
+        work->lineFormat[0] = 0;
+    if (!FetchTextOrOwn(ConvertedCountString, work->countFormat, capacity))
+        work->countFormat[0] = 0;
 }
 
 // The bar: a frame, filled as far as the percent.
@@ -40,6 +50,9 @@ static bool OnPlayerWord(HWND window, ConversionWork* work, WPARAM wParam, LPARA
     int percent = (int)wParam;
     work->percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     work->lastSign = GetTickCount();
+    if (work->lastSign - work->lastShown < ShowEveryMilliseconds && work->percent < 100)
+        return true;
+    work->lastShown = work->lastSign;
     InvalidateRect(GetDlgItem(window, ConversionBar), nullptr, FALSE);
     ShowCount(window, *work);
     return true;
@@ -77,6 +90,7 @@ static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wP
 
 bool OpenConversionWindow(ConversionWork* work)
 {
+    FetchFormats(work);
     // A language pack made before the conversions has no template 103: the module's own stands in.
     HINSTANCE sources[] = {State.LanguageInstance, State.ModuleInstance};
     work->window = nullptr;
@@ -92,9 +106,8 @@ bool OpenConversionWindow(ConversionWork* work)
 
 void ShowConversion(ConversionWork* work, const wchar_t* title)
 {
-    wchar_t format[FormatCapacity] = {}, line[LineCapacity] = {};
-    if (FetchTextOrOwn(ConvertingString, format, FormatCapacity))
-        FormatBounded(line, LineCapacity, format, (unsigned)(work->done + 1), (unsigned)work->count, title);
+    wchar_t line[LineCapacity] = {};
+    FormatBounded(line, LineCapacity, work->lineFormat, (unsigned)(work->done + 1), (unsigned)work->count, title);
     SetDlgItemTextW(work->window, ConversionLine, line);
     InvalidateRect(GetDlgItem(work->window, ConversionBar), nullptr, FALSE);
     ShowCount(work->window, *work);

@@ -17,7 +17,10 @@ struct ConversionWork {
     int percent;
     bool ended, cancelled;
     DWORD lastSign;  // when the player last said how far it is
+    DWORD lastShown; // when the window last showed it
     uint32_t done, count;
+    // The window's texts as the language gives them, fetched once for all the conversions.
+    wchar_t lineFormat[128], countFormat[128];
 };
 
 // The converted songs the run is to make.

@@ -6,13 +6,17 @@
 static const int SlowSteps = 1200;
 static const DWORD SlowStepMilliseconds = 50;
 static const size_t Chunk = 256 * 1024;
+// An encoder's pace: LAME makes MP3 of 8 MiB of FLAC a second, about fifty times real time.
+static const double SourceBytesPerSecond = 8.0 * 1024 * 1024;
 // A song's conversion is never smaller: the sources of tests are a few bytes.
 static const size_t SmallestOutput = 4096;
 static const wchar_t UndecodableText[] = L"The source could not be decoded.";
 
 struct SimConversion {
+    EncoderSimulator* encoders;
     ConvertFileRequest* request;
     SimSource kind;
+    size_t outputBytes;  // 0: the header and the source's bytes
     std::string format;
     std::wstring source, destination;
     HWND callback;
@@ -41,26 +45,55 @@ static void Write(HANDLE file, const char* bytes, size_t count)
 // then the source's bytes a chunk at a time, each followed by word of how far it is, sent to
 // the caller's window, and spaces up to a song's least size; at the end, word that it ended,
 // posted.
+static double SecondsSince(LARGE_INTEGER start)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (double)(now.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+}
+
+// What is written after the header: the source's bytes, or as many as the encoder makes.
+static std::string Body(const SimConversion& conversion)
+{
+    if (conversion.kind == SimSource::Broken)
+        return std::string();
+    if (conversion.outputBytes)
+        return std::string(conversion.outputBytes, 'e');
+    return ReadBytes(conversion.source);
+}
+
+// The encoder's thread, writing its output through one handle as an encoder does: the header,
+// then the body a chunk at a time, each followed by word of how far it is, sent to the caller's
+// window, and spaces up to a song's least size; at the end, word that it ended, posted.
 static DWORD WINAPI Convert(LPVOID parameter)
 {
     SimConversion* conversion = (SimConversion*)parameter;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    double waited = 0;
     HANDLE file = CreateFileW(conversion->destination.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-    std::string header = ConversionHeader(conversion->format, conversion->source);
+    std::string header = ConversionHeader(conversion->format, conversion->source), body = Body(*conversion);
     Write(file, header.data(), header.size());
-    std::string source = conversion->kind == SimSource::Broken ? std::string() : ReadBytes(conversion->source);
-    size_t steps = conversion->kind == SimSource::Slow ? SlowSteps : source.size() / Chunk + 1;
+    size_t steps = conversion->kind == SimSource::Slow ? SlowSteps : body.size() / Chunk + 1;
     for (size_t step = 0; step < steps && !conversion->request->killswitch; ++step) {
-        size_t from = source.size() * step / steps, to = source.size() * (step + 1) / steps;
-        Write(file, source.data() + from, to - from);
+        size_t from = body.size() * step / steps, to = body.size() * (step + 1) / steps;
+        Write(file, body.data() + from, to - from);
+        if (conversion->kind == SimSource::Converts)
+            Sleep((DWORD)((double)(to - from) * 1000 / SourceBytesPerSecond));
+        LARGE_INTEGER asked;
+        QueryPerformanceCounter(&asked);
         SendMessageW(conversion->callback, WM_USER, (WPARAM)((step + 1) * 100 / steps), ConversionProgressCode);
+        waited += SecondsSince(asked);
         if (conversion->kind == SimSource::Slow)
             Sleep(SlowStepMilliseconds);
     }
-    size_t written = header.size() + source.size();
+    size_t written = header.size() + body.size();
     if (conversion->kind == SimSource::Converts && !conversion->request->killswitch && written < SmallestOutput)
         Write(file, std::string(SmallestOutput - written, ' ').data(), SmallestOutput - written);
     CloseHandle(file);
+    conversion->encoders->secondsConverting += SecondsSince(start) - waited;
     PostMessageW(conversion->callback, WM_USER, 0, ConversionEndedCode);
     return 0;
 }
@@ -82,7 +115,10 @@ static LRESULT StartOrTest(EncoderSimulator* encoders, ConvertFileRequest* reque
     WriteFileBytes(request->destfile, "");
     if (!start)
         return 1;
-    SimConversion* conversion = new SimConversion{request, kind, FormatOf((int)request->destformat[0]),
+    auto bytes = encoders->outputBytes.find(request->sourcefile);
+    SimConversion* conversion = new SimConversion{encoders, request, kind,
+                                                   bytes == encoders->outputBytes.end() ? 0 : bytes->second,
+                                                   FormatOf((int)request->destformat[0]),
                                                    request->sourcefile, request->destfile,
                                                    request->callbackhwnd, nullptr};
     conversion->thread = CreateThread(nullptr, 0, Convert, conversion, 0, nullptr);
@@ -124,8 +160,8 @@ static LRESULT AnswerSetting(FormatSettingRequest* request)
     return 1;
 }
 
-bool AnswerEncoderRequest(EncoderSimulator* encoders, uint32_t version, WPARAM wParam, LPARAM code,
-                          LRESULT* answer, std::vector<std::string>* faults)
+static bool Answer(EncoderSimulator* encoders, uint32_t version, WPARAM wParam, LPARAM code,
+                   LRESULT* answer, std::vector<std::string>* faults)
 {
     *answer = 0;
     switch (code) {
@@ -148,6 +184,18 @@ bool AnswerEncoderRequest(EncoderSimulator* encoders, uint32_t version, WPARAM w
     }
     default: return false;
     }
+}
+
+// The time the player takes to answer is its own work, as the conversion's is.
+bool AnswerEncoderRequest(EncoderSimulator* encoders, uint32_t version, WPARAM wParam, LPARAM code,
+                          LRESULT* answer, std::vector<std::string>* faults)
+{
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    bool known = Answer(encoders, version, wParam, code, answer, faults);
+    if (known)
+        encoders->secondsConverting += SecondsSince(start);
+    return known;
 }
 
 void EndEveryConversion(EncoderSimulator* encoders)

@@ -21,10 +21,16 @@ struct EncoderSimulator {
     // The formats offered, in order: their codes and descriptions.
     std::vector<std::pair<std::string, std::string>> formats = {{"MP3l", "MP3"}, {"AACf", "AAC (.m4a)"}};
     std::map<std::wstring, SimSource> sources;  // by path; a source not listed converts
+    // What a conversion writes, by its source's path, where it is not the header and the
+    // source's bytes: the encoder's own size for the song's length.
+    std::map<std::wstring, size_t> outputBytes;
     std::vector<std::pair<std::wstring, std::wstring>> tagsCopied;  // 1299's source and destination
     std::vector<int> priorities;   // what 517 was given
     int started = 0, ended = 0;    // 515 started, 516 ended
     std::map<void*, SimConversion*> running;  // by the caller's request
+    // The player's own work: its conversions, without the time the caller took to take their
+    // word, and its answers to these requests.
+    double secondsConverting = 0;
 };
 
 // Answers 510, 514 to 518 and 1299; false for any other request. `version` is the player's:

@@ -89,6 +89,27 @@ TEST_F(Conversions, TheSongsTheDeviceCannotPlayAreConvertedUnderTheirNewNames)
     EXPECT_EQ(host->encoders.tagsCopied[0].first, b);
 }
 
+// A conversion is weighed by its length at 320 kbit/s where that is less than its source: a
+// song of 900 KiB lasting 10 s takes 400,000 bytes, and with another of 500 KiB it fits a drive
+// of 1 MiB, which the sources' sizes would not.
+TEST_F(Conversions, AConversionIsWeighedByItsLength)
+{
+    std::string why;
+    std::wstring drive = SmallDrive(&why);
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive to fill: " << why;
+    ASSERT_EQ(Start(), 0);
+    target = FolderOn(drive);
+    std::wstring played = Song(L"a.mp3", 500 * 1024), converted = Song(L"b.flac", 900 * 1024);
+    host->playlist = {{played, L"A", 1}, {converted, L"B", 10}};
+    host->fileTags[converted] = TagsOf(L"length=10000");
+    host->encoders.outputBytes[converted] = 400000;
+    Copy();
+
+    EXPECT_EQ(OurTexts(), std::vector<std::wstring>{}) << "no question, and nothing failed";
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"1_a.mp3", L"2_b.mp3", L"playlist.m3u"}));
+}
+
 // What another program asks the player while it converts, and how long the answer took.
 HWND Player = nullptr;
 DWORD AnsweredIn = INFINITE;
