@@ -8,6 +8,7 @@
 //                 [--title|--no-title] [--directory|--no-directory]
 //                 [--skip-unchanged|--no-skip-unchanged] [--remove-dropped|--no-remove-dropped]
 //                 [--tags|--no-tags] [--companions|--no-companions] [--slashes|--no-slashes]
+//                 [--convert|--no-convert]
 //
 // With --resync it copies twice with both sync options on: once into the empty target, then,
 // after one file has changed, one entry has left the playlist and one has joined it, again;
@@ -15,12 +16,15 @@
 // named by the sample's tags with the template out of the box, and without numbers unless
 // --number follows. With --fit the sample's songs are three times their size, more than the
 // small target it is given holds: the question about room is answered Yes, copy what fits.
+// With --convert the songs the device cannot play (all but MP3 and WMA) are converted to MP3
+// by the simulated player's encoder.
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <map>
 #include "hostsim/demo_host.h"
 #include "hostsim/disk_files.h"
+#include "hostsim/encoder_simulator.h"
 #include "hostsim/sample_playlist.h"
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
@@ -45,6 +49,7 @@ const OptionFlag Flags[] = {
     {L"tags", NameByTagsBox, L"Name by tags: %albumartist%\\%album%\\[%tracknumber% ]%title%", false},
     {L"companions", CopyCompanionsBox, L"Cover art and lyrics", false},
     {L"slashes", PlaylistSlashesBox, L"Use / in playlist", false},
+    {L"convert", ConvertBox, L"Convert what the device cannot play to: MP3 (Plays: mp3 wma)", false},
 };
 
 struct DemoArguments {
@@ -217,6 +222,9 @@ struct BoxAnswers {
     std::vector<int> answers;  // for every box after the Save As window
 };
 
+// The conversions' window is not a box: it is noted, and left to close itself.
+const int ConversionWindowSeen = -1;
+
 // The Save As window is played by the driver; every later box gets OK, and the shell's
 // question whether to replace a file gets Yes.
 DialogHandler AnswerEverything(BoxAnswers* answers)
@@ -225,6 +233,10 @@ DialogHandler AnswerEverything(BoxAnswers* answers)
     return [answers, saveAs](HWND dialog) {
         if (saveAs(dialog))
             return true;
+        if (GetDlgItem(dialog, ConversionLine)) {
+            answers->answers.push_back(ConversionWindowSeen);
+            return true;
+        }
         int answer = GetDlgItem(dialog, IDYES) ? IDYES : IDOK;
         answers->answers.push_back(answer);
         PressButton(dialog, answer);
@@ -232,7 +244,8 @@ DialogHandler AnswerEverything(BoxAnswers* answers)
     };
 }
 
-// Every present sample file has contents of its own: its copy is a file with the same bytes.
+// Every present sample file has contents of its own: its copy is a file with the same bytes,
+// or its conversion, which names it.
 size_t CountCopied(const std::vector<SimEntry>& playlist, const std::wstring& target,
                    const std::vector<std::wstring>& files, size_t* present)
 {
@@ -245,9 +258,9 @@ size_t CountCopied(const std::vector<SimEntry>& playlist, const std::wstring& ta
         if (!FileExists(entry.path))
             continue;
         ++*present;
-        std::string source = ReadBytes(entry.path);
+        std::string source = ReadBytes(entry.path), converted = ConversionHeader("MP3l", entry.path);
         for (const std::string& copy : copies)
-            if (copy == source) {
+            if (copy == source || copy.compare(0, converted.size(), converted) == 0) {
                 ++copied;
                 break;
             }
@@ -287,6 +300,10 @@ bool RunCommand(DemoHost& demo, const DemoArguments& arguments)
     PrintText(L"\nMessage boxes answered:\n");
     for (size_t i = 1; i < watcher.boxes.size(); ++i) {
         const CapturedBox& box = watcher.boxes[i];
+        if (i - 1 < answers.answers.size() && answers.answers[i - 1] == ConversionWindowSeen) {
+            PrintText(L"  [" + box.caption + L"] (the conversions' window, with Cancel: left to close)\n");
+            continue;
+        }
         std::wstring text = box.text.empty() ? L"(a question painted by the shell)" : box.text;
         PrintText(L"  [" + box.caption + L"] " + text + L"  -> " +
                   ButtonName(i - 1 < answers.answers.size() ? answers.answers[i - 1] : IDOK) + L"\n");

@@ -4,6 +4,7 @@
 //   copy-dialog-counting.bmp  the copy dialog while the size is still being counted
 //   copy-dialog.bmp           the copy dialog with the final total, three entries selected
 //   room-question.bmp         the question when the copies need more room than is free
+//   conversion-window.bmp     the window of the conversions while one runs
 //   about-box.bmp             the about box
 //   menu.bmp                  the player's menu with the plug-in's command
 //
@@ -23,7 +24,7 @@ namespace {
 // Enough entries for the count to run a few seconds, so that a running total is seen, and
 // few enough for the final total to fit its read-out (under 1,000 MiB).
 const size_t LargePlaylist = 9000;
-const DWORD CountingShotAfter = 1500;  // ms after the first running total
+const DWORD CountingShotAfter = 400;  // ms after the first running total
 const UINT SettleMilliseconds = 700;
 const DWORD FlushMilliseconds = 100;
 const UINT_PTR ShotTimer = 0x5C;
@@ -168,6 +169,50 @@ void ShowRoomQuestionShot(DemoHost& demo, const std::wstring& run, const std::ws
     Failures += asked ? 0 : 1;
 }
 
+// --- The conversions' window ----------------------------------------------------------------
+
+void CALLBACK ShootConversion(HWND window, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(window, timer);
+    TakeShot(window, L"conversion-window");
+    PressButton(window, IDCANCEL);
+}
+
+// The sample's songs converted for a device that plays MP3 alone, the first a long one: its
+// window is shown while it runs, and then cancelled.
+void ShowConversionShot(DemoHost& demo, const std::wstring& run)
+{
+    std::vector<SimEntry> sample = MakeSamplePlaylist(run + L"convert music\\");
+    demo.host->playlist = sample;
+    demo.host->encoders.sources[sample[2].path] = SimSource::Slow;
+    demo.host->playlist.erase(demo.host->playlist.begin(), demo.host->playlist.begin() + 2);
+    std::wstring target = run + L"converted\\";
+    CreateFolders(target);
+    SaveAsRun saveAs;
+    saveAs.browseTo = {target};
+    saveAs.fileName = target + L"x";
+    saveAs.button = IDOK;
+    saveAs.setBoxes = {{ConvertBox, true}, {SavePlaylistBox, true}};
+    DialogHandler driver = DriveSaveAs(&saveAs);
+    bool shown = false;
+    DialogWatcher watcher;
+    watcher.defaultAnswer = IDOK;
+    watcher.handler = [&driver, &shown](HWND dialog) {
+        if (driver(dialog))
+            return true;
+        if (!GetDlgItem(dialog, ConversionLine))
+            return false;
+        shown = true;
+        return SetTimer(dialog, ShotTimer, 3 * SettleMilliseconds, ShootConversion) != 0;
+    };
+    StartWatchingDialogs(&watcher);
+    SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
+    StopWatchingDialogs(&watcher);
+    if (!shown)
+        PrintText(L"screenshots: FAILED conversion-window: no conversion was shown\n");
+    Failures += shown ? 0 : 1;
+}
+
 // --- The about box and the menu -----------------------------------------------------------
 
 void CALLBACK ShootAboutBox(HWND box, UINT, UINT_PTR timer, DWORD)
@@ -263,6 +308,7 @@ int main()
     ShowAboutBoxShot(demo);
     ShowCopyDialogShots(demo, run);
     ShowRoomQuestionShot(demo, run, stick);
+    ShowConversionShot(demo, run);
     StopDemoHost(&demo);
     return Failures == 0 ? 0 : 1;
 }

@@ -509,9 +509,9 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1012, L"BUTTON", L"Cover &art and lyrics", 201, 83, 150, 8, box, 0},
         {1014, L"BUTTON", L"Only the selected entries", 92, 95, 150, 8, box, 0},
         {1015, L"BUTTON", L"&Convert what the device cannot play to:", 92, 109, 140, 8, box, 0},
-        {1016, L"COMBOBOX", L"", 235, 107, 70, 60, shown | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
-        {-1, L"STATIC", L"Plays:", 308, 109, 22, 8, shown | SS_RIGHT | WS_GROUP, 0},
-        {1017, L"EDIT", L"", 332, 107, 36, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
+        {1016, L"COMBOBOX", L"", 235, 107, 60, 60, shown | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0},
+        {-1, L"STATIC", L"Plays:", 297, 109, 22, 8, shown | SS_RIGHT | WS_GROUP, 0},
+        {1017, L"EDIT", L"", 321, 107, 47, 12, shown | WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, 0},
     };
     ASSERT_EQ(count, sizeof expected / sizeof expected[0]);
     for (const TemplateControl& want : expected) {
