@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <stdio.h>
+#include <map>
 #include "hostsim/demo_host.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/sample_playlist.h"
@@ -133,7 +134,46 @@ void ShowCopyDialogShots(DemoHost& demo, const std::wstring& run)
     Failures += (shots.counting ? 0 : 1) + (shots.final ? 0 : 1);
 }
 
-// --- The question about room -------------------------------------------------------------
+// --- The question about room and the conversions' window -----------------------------------
+
+// A window shown after the Save As window, shot after `delay` ms by `shoot`, which also closes it.
+struct LaterWindow {
+    const wchar_t* name;
+    bool (*isIt)(HWND window);
+    UINT delay;
+    TIMERPROC shoot;
+};
+
+// The command, saved into `target` with `boxes`; the first window `later` knows is shot. Every
+// other box gets OK; the Save As window, left open after its button, is closed.
+void ShootWindowAfterSave(DemoHost& demo, const std::wstring& target, const std::map<int, bool>& boxes,
+                          const LaterWindow& later)
+{
+    SaveAsRun saveAs;
+    saveAs.browseTo = {target};
+    saveAs.fileName = target + L"x";
+    saveAs.button = IDOK;
+    saveAs.setBoxes = boxes;
+    saveAs.closePatience = 3000;
+    DialogHandler driver = DriveSaveAs(&saveAs);
+    bool shown = false;
+    DialogWatcher watcher;
+    watcher.defaultAnswer = IDOK;
+    watcher.handler = [&driver, &shown, &later](HWND dialog) {
+        if (driver(dialog))
+            return true;
+        if (shown || !later.isIt(dialog))
+            return false;
+        shown = true;
+        return SetTimer(dialog, ShotTimer, later.delay, later.shoot) != 0;
+    };
+    StartWatchingDialogs(&watcher);
+    SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
+    StopWatchingDialogs(&watcher);
+    if (!shown)
+        PrintText(std::wstring(L"screenshots: FAILED ") + later.name + L": it was not shown\n");
+    Failures += shown ? 0 : 1;
+}
 
 void CALLBACK ShootQuestion(HWND box, UINT, UINT_PTR timer, DWORD)
 {
@@ -142,34 +182,15 @@ void CALLBACK ShootQuestion(HWND box, UINT, UINT_PTR timer, DWORD)
     PressButton(box, IDCANCEL);
 }
 
+bool IsQuestion(HWND) { return true; }
+
 // The sample at three times its size, saved onto the small drive: the question is shown, and
 // Cancel leads back to the dialog, which is then closed.
 void ShowRoomQuestionShot(DemoHost& demo, const std::wstring& run, const std::wstring& stick)
 {
     demo.host->playlist = MakeSamplePlaylist(run + L"big music\\", 3);
-    SaveAsRun saveAs;
-    saveAs.browseTo = {stick};
-    saveAs.fileName = stick + L"x";
-    saveAs.button = IDOK;
-    saveAs.closePatience = 3000;
-    DialogHandler driver = DriveSaveAs(&saveAs);
-    bool asked = false;
-    DialogWatcher watcher;
-    watcher.handler = [&driver, &asked](HWND dialog) {
-        if (driver(dialog))
-            return true;
-        asked = true;
-        return SetTimer(dialog, ShotTimer, SettleMilliseconds, ShootQuestion) != 0;
-    };
-    StartWatchingDialogs(&watcher);
-    SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
-    StopWatchingDialogs(&watcher);
-    if (!asked)
-        PrintText(L"screenshots: FAILED room-question: no question was asked\n");
-    Failures += asked ? 0 : 1;
+    ShootWindowAfterSave(demo, stick, {}, {L"room-question", IsQuestion, SettleMilliseconds, ShootQuestion});
 }
-
-// --- The conversions' window ----------------------------------------------------------------
 
 void CALLBACK ShootConversion(HWND window, UINT, UINT_PTR timer, DWORD)
 {
@@ -178,39 +199,19 @@ void CALLBACK ShootConversion(HWND window, UINT, UINT_PTR timer, DWORD)
     PressButton(window, IDCANCEL);
 }
 
+bool IsConversionWindow(HWND window) { return GetDlgItem(window, ConversionLine) != nullptr; }
+
 // The sample's songs converted for a device that plays MP3 alone, the first a long one: its
 // window is shown while it runs, and then cancelled.
 void ShowConversionShot(DemoHost& demo, const std::wstring& run)
 {
     std::vector<SimEntry> sample = MakeSamplePlaylist(run + L"convert music\\");
-    demo.host->playlist = sample;
     demo.host->encoders.sources[sample[2].path] = SimSource::Slow;
-    demo.host->playlist.erase(demo.host->playlist.begin(), demo.host->playlist.begin() + 2);
+    demo.host->playlist.assign(sample.begin() + 2, sample.end());
     std::wstring target = run + L"converted\\";
     CreateFolders(target);
-    SaveAsRun saveAs;
-    saveAs.browseTo = {target};
-    saveAs.fileName = target + L"x";
-    saveAs.button = IDOK;
-    saveAs.setBoxes = {{ConvertBox, true}, {SavePlaylistBox, true}};
-    DialogHandler driver = DriveSaveAs(&saveAs);
-    bool shown = false;
-    DialogWatcher watcher;
-    watcher.defaultAnswer = IDOK;
-    watcher.handler = [&driver, &shown](HWND dialog) {
-        if (driver(dialog))
-            return true;
-        if (!GetDlgItem(dialog, ConversionLine))
-            return false;
-        shown = true;
-        return SetTimer(dialog, ShotTimer, 3 * SettleMilliseconds, ShootConversion) != 0;
-    };
-    StartWatchingDialogs(&watcher);
-    SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
-    StopWatchingDialogs(&watcher);
-    if (!shown)
-        PrintText(L"screenshots: FAILED conversion-window: no conversion was shown\n");
-    Failures += shown ? 0 : 1;
+    ShootWindowAfterSave(demo, target, {{ConvertBox, true}, {SavePlaylistBox, true}},
+                         {L"conversion-window", IsConversionWindow, 3 * SettleMilliseconds, ShootConversion});
 }
 
 // --- The about box and the menu -----------------------------------------------------------

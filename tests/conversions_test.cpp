@@ -10,23 +10,10 @@
 
 namespace {
 
-class Conversions : public ProductFixture {
+class Conversions : public SongsFixture {
 protected:
-    void SetUp() override
-    {
-        ProductFixture::SetUp();
-        music = folder + L"music\\";
-        target = folder + L"target\\";
-        CreateFolders(music);
-        CreateFolders(target);
-    }
-
-    // A song below music\ with bytes of its own; returns its path.
-    std::wstring Song(const std::wstring& name, size_t bytes = 4096)
-    {
-        WriteBytes(music + name, std::string(bytes, (char)('a' + name.size() % 26)));
-        return music + name;
-    }
+    // A song of 4 KiB of its own.
+    std::wstring Song(const std::wstring& name, size_t bytes = 4096) { return SongsFixture::Song(name, bytes); }
 
     // The boxes: a playlist file, numbers, and the conversion on, with the rest as given.
     SaveAsRun Copy(std::map<int, bool> boxes = {}, int answer = IDOK)
@@ -56,7 +43,6 @@ protected:
         EXPECT_EQ(ReadBytes(target + copy).substr(0, header.size()), header) << Utf8(copy);
     }
 
-    std::wstring music, target;
 };
 
 // Numbers, names by tags and m3u8: the song the device plays is copied, the others converted

@@ -12,22 +12,8 @@
 
 namespace {
 
-class PlanFixture : public ProductFixture {
+class PlanFixture : public SongsFixture {
 protected:
-    void SetUp() override
-    {
-        ProductFixture::SetUp();
-        music = folder + L"music\\";
-        CreateFolders(music);
-    }
-
-    // A song below music\ of `bytes` bytes; returns its path.
-    std::wstring Song(const std::wstring& name, size_t bytes)
-    {
-        WriteBytes(music + name, std::string(bytes, 's'));
-        return music + name;
-    }
-
     // The user saves into `target` at once with the first seven boxes as given (numbers,
     // titles, folders off unless asked) and every later box answered `answer`.
     SaveAsRun Save(const std::wstring& target, int answer, std::map<int, bool> boxes = {})
@@ -51,7 +37,6 @@ protected:
         return ours;
     }
 
-    std::wstring music;
 };
 
 // --- What fits ---------------------------------------------------------------------------

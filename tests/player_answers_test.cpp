@@ -18,33 +18,14 @@ std::map<int, bool> Boxes(bool numbers, bool titles, bool folders)
             {RemoveDroppedBox, false}};
 }
 
-class PlayerAnswers : public ProductFixture {
+class PlayerAnswers : public SongsFixture {
 protected:
-    void SetUp() override
-    {
-        ProductFixture::SetUp();
-        music = folder + L"music\\";
-        target = folder + L"target\\";
-        CreateFolders(target);
-    }
-
-    // A song below music\, made with its bytes; returns its path.
-    std::wstring Song(const std::wstring& relative, const std::string& bytes)
-    {
-        std::wstring path = music + relative;
-        CreateFolders(path.substr(0, path.rfind(L'\\') + 1));
-        WriteBytes(path, bytes);
-        return path;
-    }
-
     SaveAsRun Copy(const std::map<int, bool>& boxes)
     {
         SaveAsRun copy = CopyThroughTheDialog(boxes, target);
         EXPECT_TRUE(copy.pressed && !copy.refused);
         return copy;
     }
-
-    std::wstring music, target;
 };
 
 // A title asked after the path used to take the path's place: the copies got the wrong files

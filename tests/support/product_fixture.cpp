@@ -61,3 +61,26 @@ void ProductFixture::PlayTheCommand(SaveAsRun* run, int answer)
     };
     SendToHost(WM_COMMAND, HostCommand);
 }
+
+void SongsFixture::SetUp()
+{
+    ProductFixture::SetUp();
+    music = folder + L"music\\";
+    target = folder + L"target\\";
+    CreateFolders(music);
+    CreateFolders(target);
+}
+
+std::wstring SongsFixture::Song(const std::wstring& relative, const std::string& bytes)
+{
+    std::wstring path = music + relative;
+    CreateFolders(path.substr(0, path.rfind(L'\\') + 1));
+    WriteBytes(path, bytes);
+    return path;
+}
+
+// Each song's bytes tell it from another of the same size.
+std::wstring SongsFixture::Song(const std::wstring& relative, size_t size)
+{
+    return Song(relative, std::string(size, (char)('a' + relative.size() % 26)));
+}

@@ -34,6 +34,18 @@ protected:
     DialogWatcher watcher;
 };
 
+// The same with songs of the test's own below music\ and a fresh target\ folder for them.
+class SongsFixture : public ProductFixture {
+protected:
+    void SetUp() override;
+    // A song below music\ (in folders of its own, when `relative` names them), with `bytes`, or
+    // `size` bytes of its own; returns its path.
+    std::wstring Song(const std::wstring& relative, const std::string& bytes);
+    std::wstring Song(const std::wstring& relative, size_t size);
+
+    std::wstring music, target;
+};
+
 // The command identifier the simulated host hands out first, 0x9E17 as the player's.
 const WPARAM HostCommand = 40471;
 
