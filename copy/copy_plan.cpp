@@ -232,16 +232,14 @@ static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix)
                 return false;
         return true;
     }
-    // The selection is walked as the dialog counted it; an answer that does not go on through
-    // the playlist ends it.
-    int previous = -1;
+    // The selection is walked as the dialog counted it.
+    int index = -1;
     for (int taken = 0; taken < plan->considered; ++taken) {
-        int next = NextSelectedEntry(previous);
-        if (next <= previous || next >= State.PlaylistCount)
+        index = NextSelectedEntry(index, State.PlaylistCount);
+        if (index < 0)
             break;
-        if (!PlanEntry(plan, prefix, next))
+        if (!PlanEntry(plan, prefix, index))
             return false;
-        previous = next;
     }
     return true;
 }

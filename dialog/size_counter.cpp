@@ -61,17 +61,10 @@ static void PostTotals(HWND dialog, const uint32_t* totals, LPARAM counting)
         PostMessageW(dialog, SelectionProgressMessage, totals[1], counting);
 }
 
-// The selected entries come in playlist order; an answer that does not go on ends them.
-static int NextSelectedAfter(int index)
-{
-    int next = NextSelectedEntry(index);
-    return next > index ? next : -1;
-}
-
 static void CountPlaylistSizes(HWND dialog)
 {
     uint32_t totals[2] = {0, 0};
-    int selected = State.SelectedCount > 0 ? NextSelectedAfter(-1) : -1;
+    int selected = State.SelectedCount > 0 ? NextSelectedEntry(-1, State.PlaylistCount) : -1;
     // The count is read anew at every pass: a later opening of the dialog may store a new one.
     for (int index = 0; index < State.PlaylistCount; ++index) {
         uint64_t size;
@@ -80,7 +73,7 @@ static void CountPlaylistSizes(HWND dialog)
         totals[0] = AddFileSize(totals[0], size);
         if (index == selected) {
             totals[1] = AddFileSize(totals[1], size);
-            selected = NextSelectedAfter(index);
+            selected = NextSelectedEntry(index, State.PlaylistCount);
         }
         if (!IsProgressPoint(index, State.PlaylistCount))
             continue;

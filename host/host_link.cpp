@@ -61,10 +61,20 @@ bool CopyPlaylistTitle(int index, wchar_t* title)
 }
 
 int PlaylistPosition() { return (int)AskHost(0, PlaylistPositionCode); }
-int NextSelectedEntry(int after) { return (int)AskHost((WPARAM)after, NextSelectedCode); }
+void SetPlaylistPosition(int index) { AskHost((WPARAM)index, SetPlaylistPositionCode); }
+int CurrentTrackLength() { return (int)AskHost(1, CurrentTrackLengthCode); }
+
+static int AskNextSelected(int after) { return (int)AskHost((WPARAM)after, NextSelectedCode); }
+
+int NextSelectedEntry(int after, int count)
+{
+    int next = AskNextSelected(after);
+    return next > after && next < count ? next : -1;
+}
 
 // Walking the selection must find as many entries as the host counts, each after the one
-// before and inside the playlist: a host that does not know the requests answers 1 to both.
+// before and inside the playlist, and then the end: a host that does not know the requests
+// answers 1 to both.
 int SelectedEntryCount(int count)
 {
     int selected = (int)AskHost(0, SelectedCountCode);
@@ -72,15 +82,12 @@ int SelectedEntryCount(int count)
         return 0;
     int previous = -1;
     for (int found = 0; found < selected; ++found) {
-        int next = NextSelectedEntry(previous);
-        if (next <= previous || next >= count)
+        previous = NextSelectedEntry(previous, count);
+        if (previous < 0)
             return 0;
-        previous = next;
     }
-    return NextSelectedEntry(previous) == -1 ? selected : 0;
+    return AskNextSelected(previous) == -1 ? selected : 0;
 }
-void SetPlaylistPosition(int index) { AskHost((WPARAM)index, SetPlaylistPositionCode); }
-int CurrentTrackLength() { return (int)AskHost(1, CurrentTrackLengthCode); }
 HWND PlaylistWindow() { return (HWND)AskHost(1, PlaylistWindowCode); }
 
 HMENU HostMainMenu()
@@ -116,19 +123,19 @@ bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, siz
 // Room for the milliseconds of any length a playlist line can give.
 static const size_t LengthValueCapacity = 32;
 
-// Whole seconds of a reader's milliseconds, rounded; -1 when the text is not a number.
-static int RoundedSeconds(const wchar_t* milliseconds)
+bool ReaderLength(const wchar_t* path, uint64_t* milliseconds)
 {
-    if (!*milliseconds)
-        return -1;
+    wchar_t value[LengthValueCapacity];
+    if (!FileMetadata(path, L"length", value, LengthValueCapacity) || !*value)
+        return false;
     uint64_t total = 0;
-    for (const wchar_t* at = milliseconds; *at; ++at) {
+    for (const wchar_t* at = value; *at; ++at) {
         if (*at < L'0' || *at > L'9' || total > (uint64_t)INT32_MAX * 1000)
-            return -1;
+            return false;
         total = total * 10 + (uint64_t)(*at - L'0');
     }
-    uint64_t seconds = (total + 500) / 1000;
-    return seconds > (uint64_t)INT32_MAX ? -1 : (int)seconds;
+    *milliseconds = total;
+    return true;
 }
 
 int EntryLength(int index, const wchar_t* path)
@@ -137,10 +144,11 @@ int EntryLength(int index, const wchar_t* path)
     int seconds = CurrentTrackLength();
     if (seconds >= 0 || !path || !*path)
         return seconds < 0 ? -1 : seconds;
-    wchar_t value[LengthValueCapacity];
-    if (!FileMetadata(path, L"length", value, LengthValueCapacity))
+    uint64_t milliseconds;
+    if (!ReaderLength(path, &milliseconds))
         return -1;
-    return RoundedSeconds(value);
+    uint64_t rounded = (milliseconds + 500) / 1000;
+    return rounded > (uint64_t)INT32_MAX ? -1 : (int)rounded;
 }
 
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count)

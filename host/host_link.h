@@ -53,8 +53,9 @@ int PlaylistPosition();
 // The entries selected in the playlist editor, when there are some but not all of `count` and
 // the host tells them consistently (an older host answers 1 to what it does not know); else 0.
 int SelectedEntryCount(int count);
-// The next selected entry after `after` (-1: the first); -1 after the last.
-int NextSelectedEntry(int after);
+// The next selected entry after `after` (-1: the first) in a playlist of `count` entries; -1
+// after the last, or where the host's answer does not go on through the playlist.
+int NextSelectedEntry(int after, int count);
 void SetPlaylistPosition(int index);
 // The current entry's length in whole seconds; -1 where the host has not read it yet.
 int CurrentTrackLength();
@@ -78,6 +79,9 @@ struct FileMetadataRequest {
 // no reader answered. A host that does not know the request answers 1 with the buffer as it
 // was: the value is cleared before asking, so it reads as empty. Only on the host's thread.
 bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, size_t capacity);
+// The milliseconds the host's reader of `path` gives as its "length"; false when no reader
+// answered or the value is not a whole number. Only on the host's thread.
+bool ReaderLength(const wchar_t* path, uint64_t* milliseconds);
 // Entry `index`'s length in whole seconds, rounded: 105 for the current entry, made current for
 // the asking, and where the host has not read it yet, its reader's "length" of `path` (in
 // milliseconds); -1 when neither knows. Leaves `index` the current entry.
