@@ -6,7 +6,6 @@
 
 // 320 kbit/s, in bytes a millisecond.
 static const uint64_t BytesPerMillisecond = 40;
-static const size_t LengthCapacity = 32;
 static const size_t ExtensionCapacity = 8;
 
 void ChooseConversion(CopyPlan* plan)
@@ -46,12 +45,9 @@ bool DevicePlays(const wchar_t* path)
 
 uint64_t ConvertedSizeGuess(const wchar_t* path, uint64_t sourceSize)
 {
-    wchar_t value[LengthCapacity];
-    if (!FileMetadata(path, L"length", value, LengthCapacity) || !*value)
+    uint64_t milliseconds;
+    if (!ReaderLength(path, &milliseconds))
         return sourceSize;
-    uint64_t milliseconds = 0;
-    for (const wchar_t* at = value; *at >= L'0' && *at <= L'9' && milliseconds < (1ull << 40); ++at)
-        milliseconds = milliseconds * 10 + (uint64_t)(*at - L'0');
     uint64_t guess = milliseconds * BytesPerMillisecond;
     return guess && guess < sourceSize ? guess : sourceSize;
 }
