@@ -10,6 +10,8 @@ const wchar_t PlaylistFileName[] = L"playlist.m3u";
 const wchar_t PlaylistFileNameUtf8[] = L"playlist.m3u8";
 
 static const char ByteOrderMark[] = {'\xEF', '\xBB', '\xBF'};
+static const char LineEnd[] = {'\r', '\n'};
+static const wchar_t ExtendedHeader[] = L"#EXTM3U\r\n";
 static const int ExtendedInfoCapacity = 50;
 static const size_t TitlePieceLength = 512;
 static const size_t WriteBufferSize = 8192;
@@ -143,17 +145,46 @@ static const wchar_t* WithChosenSeparators(const wchar_t* relativePath, wchar_t*
     return slashed;
 }
 
+static void FormatExtendedInfo(wchar_t* line, int seconds)
+{
+    line[0] = 0;
+    FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", seconds);
+}
+
 // The two lines of an entry: "#EXTINF:<seconds>,<title>" and its copy's relative path.
 static void WriteEntry(PlaylistWriter* writer, const CopyPlan& plan, const PlannedEntry& entry)
 {
-    wchar_t line[ExtendedInfoCapacity] = {}, slashed[PathCapacity];
-    FormatBounded(line, ExtendedInfoCapacity, L"#EXTINF:%d,", entry.seconds);
+    wchar_t line[ExtendedInfoCapacity], slashed[PathCapacity];
+    FormatExtendedInfo(line, entry.seconds);
     WriteText(writer, line);
     if (entry.title != NoText)
         WriteTitle(writer, PlanText(plan, entry.title));
-    WriteText(writer, L"\r\n");
+    WriteBytes(writer, LineEnd, sizeof LineEnd);
     WriteText(writer, WithChosenSeparators(RelativeDestination(plan, plan.copies[entry.song]), slashed));
-    WriteText(writer, L"\r\n");
+    WriteBytes(writer, LineEnd, sizeof LineEnd);
+}
+
+static uint32_t ConvertedBytes(const wchar_t* text, UINT codePage)
+{
+    int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    return bytes > 1 ? (uint32_t)bytes - 1 : 0;
+}
+
+// A title's control characters and the path's separators each stay one byte when written.
+uint32_t PlaylistEntryBytes(const CopyPlan& plan, const PlannedEntry& entry)
+{
+    UINT codePage = PlaylistCodePage();
+    wchar_t line[ExtendedInfoCapacity];
+    FormatExtendedInfo(line, entry.seconds);
+    uint32_t bytes = (uint32_t)wcslen(line) + 2 * sizeof LineEnd;
+    if (entry.title != NoText)
+        bytes += ConvertedBytes(PlanText(plan, entry.title), codePage);
+    return bytes + ConvertedBytes(RelativeDestination(plan, plan.copies[entry.song]), codePage);
+}
+
+uint64_t PlaylistHeaderBytes()
+{
+    return (State.Options.SaveM3U8 ? sizeof ByteOrderMark : 0) + wcslen(ExtendedHeader);
 }
 
 // Listed: a copy made and found in place, or one there already and unchanged.
@@ -178,7 +209,7 @@ PlaylistWrite WritePlaylistFile(const CopyPlan& plan, DWORD* error)
     writer.used = 0;
     if (State.Options.SaveM3U8)
         WriteBytes(&writer, ByteOrderMark, sizeof ByteOrderMark);
-    WriteText(&writer, L"#EXTM3U\r\n");
+    WriteText(&writer, ExtendedHeader);
     for (uint32_t i = 0; i < plan.entryCount; ++i)
         if (IsListed(plan, plan.entries[i]))
             WriteEntry(&writer, plan, plan.entries[i]);

@@ -27,6 +27,11 @@ bool NamePlaylistFile(CopyTarget target);
 enum class PlaylistWrite { Written, NotOpened, NotWhole };
 PlaylistWrite WritePlaylistFile(const CopyPlan& plan, DWORD* error);
 
+// The bytes WritePlaylistFile writes before the entries, and for one entry (whose copy must
+// have its destination): what the file takes before it is written.
+uint64_t PlaylistHeaderBytes();
+uint32_t PlaylistEntryBytes(const CopyPlan& plan, const PlannedEntry& entry);
+
 // Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
 // whole text when its converted form fits, otherwise the longest part that surely fits,
 // never ending inside a surrogate pair. `rest` receives where the part not yet converted

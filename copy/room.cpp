@@ -4,7 +4,6 @@
 #include "copy/file_facts.h"
 #include "copy/playlist_file.h"
 #include "copy/text_set.h"
-#include "text/format_bounded.h"
 #include "resources/resource_ids.h"
 #include "text/localised_text.h"
 #include "text/message_box.h"
@@ -94,32 +93,11 @@ static uint64_t NewFolders(RoomWeighing* work, uint32_t folder, uint64_t cluster
 
 // --- The playlist file ---------------------------------------------------------------------
 
-// The bytes of "#EXTM3U" and the byte order mark, which every playlist file holds.
-static uint64_t PlaylistHeaderBytes() { return State.Options.SaveM3U8 ? 3 + 9 : 9; }
-
-static uint32_t ConvertedBytes(const wchar_t* text, UINT codePage)
-{
-    int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    return bytes > 1 ? (uint32_t)bytes - 1 : 0;
-}
-
-// An entry's two lines, "#EXTINF:<seconds>,<title>" and its copy's path, each with CR LF.
-static uint32_t LineBytes(const CopyPlan& plan, const PlannedEntry& entry, UINT codePage)
-{
-    wchar_t info[32] = {};
-    FormatBounded(info, 32, L"#EXTINF:%d,", entry.seconds);
-    uint32_t bytes = (uint32_t)wcslen(info) + 4;
-    if (entry.title != NoText)
-        bytes += ConvertedBytes(PlanText(plan, entry.title), codePage);
-    return bytes + ConvertedBytes(RelativeDestination(plan, plan.copies[entry.song]), codePage);
-}
-
 static void WeighLines(CopyPlan* plan)
 {
-    UINT codePage = PlaylistCodePage();
     for (uint32_t i = 0; i < plan->entryCount; ++i) {
         PlannedEntry& entry = plan->entries[i];
-        entry.lineBytes = plan->writesPlaylist && entry.song != NoCopy ? LineBytes(*plan, entry, codePage) : 0;
+        entry.lineBytes = plan->writesPlaylist && entry.song != NoCopy ? PlaylistEntryBytes(*plan, entry) : 0;
     }
 }
 

@@ -137,7 +137,11 @@ TEST_P(PlaylistEntries, TwoLinesPerEntry)
     HandMadePlan plan(Target(), folder.size());
     plan.Add(c.entry.hasTitle ? &c.entry.title : nullptr, c.entry.lengthSeconds, c.relative);
     std::string header = c.saveM3U8 ? "\xEF\xBB\xBF#EXTM3U\r\n" : "#EXTM3U\r\n";
-    EXPECT_EQ(Written(plan.Done()), header + ToCodePage(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
+    const CopyPlan& done = plan.Done();
+    std::string written = Written(done);
+    EXPECT_EQ(written, header + ToCodePage(c.expected, c.saveM3U8 ? CP_UTF8 : CP_ACP));
+    // What fits on the drive is weighed by these bytes before the file is written.
+    EXPECT_EQ(PlaylistHeaderBytes() + PlaylistEntryBytes(done, done.entries[0]), written.size());
 }
 
 SimEntry Entry(const std::wstring& title, int seconds, bool hasTitle = true)
