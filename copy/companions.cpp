@@ -109,41 +109,19 @@ static FoundCover FindCover(const wchar_t* folder, size_t folderLength)
 }
 
 // A folder of copies and the cover every one of its songs' folders has, if they share one.
+// Its name is the table's, at the same index.
 struct FolderCover {
-    uint32_t folder, folderLength;  // a song's destination in the texts, its folder's length
     uint32_t source, sourceLength;  // the source of a song whose folder holds the cover
     FoundCover cover;
     bool shared;
     uint32_t copy;  // the cover's copy, once added
 };
 
-// The folders of copies, in the order they are first met, and a table to find them by name.
+// The folders of copies, in the order they are first met, with their names.
 struct FolderCovers {
     FolderCover* folders;
-    uint32_t count;
-    uint32_t* slots;  // index + 1, 0 for a free slot
-    uint32_t mask;
+    PrefixTable names;
 };
-
-// The index of the folder of copies that `destination` (at `offset` in the texts) goes in,
-// its record made when it is first met.
-static uint32_t FolderOf(FolderCovers* covers, const wchar_t* texts, uint32_t offset,
-                         size_t length, bool* made)
-{
-    const wchar_t* folder = texts + offset;
-    uint32_t at = FoldedHash(folder, length) & covers->mask;
-    for (; covers->slots[at]; at = (at + 1) & covers->mask) {
-        FolderCover* known = &covers->folders[covers->slots[at] - 1];
-        if (known->folderLength == length && SameFileNamePrefix(texts + known->folder, folder, length)) {
-            *made = false;
-            return covers->slots[at] - 1;
-        }
-    }
-    covers->folders[covers->count] = {offset, (uint32_t)length, 0, 0, {}, false, NoCopy};
-    covers->slots[at] = ++covers->count;
-    *made = true;
-    return covers->count - 1;
-}
 
 // The folder part of a path, its last backslash included; 0 when it has none.
 static size_t FolderLength(const wchar_t* path)
@@ -179,14 +157,12 @@ static uint32_t NoteCover(FolderCovers* covers, const CopyPlan& plan, const Plan
     if (!folderLength)
         return NoCopy;
     const FoundCover& cover = CoverOf(last, plan.texts, song.source);
+    // A folder for each song at the most: the table never fills.
     bool made;
-    uint32_t index = FolderOf(covers, plan.texts, song.destination, folderLength, &made);
+    uint32_t index = FindOrAddPrefix(&covers->names, plan.texts, song.destination, (uint32_t)folderLength, &made);
     FolderCover& folder = covers->folders[index];
     if (made) {
-        folder.source = song.source;
-        folder.sourceLength = (uint32_t)last->length;
-        folder.cover = cover;
-        folder.shared = cover.found;
+        folder = {song.source, (uint32_t)last->length, cover, cover.found, NoCopy};
     } else if (folder.shared && !(cover.found && folder.cover.size == cover.size &&
                                   SameFileName(folder.cover.name, cover.name))) {
         folder.shared = false;
@@ -194,17 +170,19 @@ static uint32_t NoteCover(FolderCovers* covers, const CopyPlan& plan, const Plan
     return index;
 }
 
-static void AddCover(CopyPlan* plan, FolderCover* folder)
+static void AddCover(CopyPlan* plan, const FolderCovers& covers, uint32_t index)
 {
+    FolderCover* folder = &covers.folders[index];
+    uint32_t folderLength = covers.names.lengths[index];
     wchar_t source[PathCapacity], destination[PathCapacity];
     size_t nameLength = wcslen(folder->cover.name) + 1;
     if (!folder->shared || folder->sourceLength + nameLength > (size_t)PathCapacity ||
-        folder->folderLength + nameLength > (size_t)PathCapacity)
+        folderLength + nameLength > (size_t)PathCapacity)
         return;
     wmemcpy(source, PlanText(*plan, folder->source), folder->sourceLength);
     wmemcpy(source + folder->sourceLength, folder->cover.name, nameLength);
-    wmemcpy(destination, PlanText(*plan, folder->folder), folder->folderLength);
-    wmemcpy(destination + folder->folderLength, folder->cover.name, nameLength);
+    wmemcpy(destination, PlanText(*plan, covers.names.starts[index]), folderLength);
+    wmemcpy(destination + folderLength, folder->cover.name, nameLength);
     FileFacts facts;
     if (QueryFileFacts(source, &facts))
         folder->copy = AddCompanion(plan, source, destination, facts);
@@ -220,15 +198,14 @@ struct CompanionWork {
 
 static char* PlaceCompanionWork(size_t songs, CompanionWork* work)
 {
-    // The table of folders has as many slots as a set of as many texts: it is placed as one.
-    size_t folderBytes = songs * sizeof(FolderCover), setBytes = TextSetBytes(songs);
-    char* block = (char*)malloc(folderBytes + 2 * setBytes + songs * sizeof(uint32_t));
+    size_t folderBytes = (songs * sizeof(FolderCover) + 7) / 8 * 8, tableBytes = PrefixTableBytes(songs),
+           setBytes = TextSetBytes(songs);
+    char* block = (char*)malloc(folderBytes + tableBytes + setBytes + songs * sizeof(uint32_t));
     if (!block)
         return nullptr;
-    TextSet slots = PlaceTextSet(block + folderBytes, songs);
-    work->covers = {(FolderCover*)block, 0, slots.slots, slots.mask};
-    work->lyrics = PlaceTextSet(block + folderBytes + setBytes, songs);
-    work->songFolders = (uint32_t*)(block + folderBytes + 2 * setBytes);
+    work->covers = {(FolderCover*)block, PlacePrefixTable(block + folderBytes, songs)};
+    work->lyrics = PlaceTextSet(block + folderBytes + tableBytes, songs);
+    work->songFolders = (uint32_t*)(block + folderBytes + tableBytes + setBytes);
     return block;
 }
 
@@ -244,8 +221,8 @@ bool AppendCompanions(CopyPlan* plan)
         PlanLyrics(plan, &work.lyrics, song);
         work.songFolders[song] = NoteCover(&work.covers, *plan, plan->copies[song], &last);
     }
-    for (uint32_t i = 0; i < work.covers.count; ++i)
-        AddCover(plan, &work.covers.folders[i]);
+    for (uint32_t i = 0; i < work.covers.names.count; ++i)
+        AddCover(plan, work.covers, i);
     for (uint32_t song = 0; song < songs; ++song)
         if (work.songFolders[song] != NoCopy)
             plan->copies[song].cover = work.covers.folders[work.songFolders[song]].copy;

@@ -3,7 +3,6 @@
 #include <wchar.h>
 #include "copy/file_facts.h"
 #include "copy/playlist_file.h"
-#include "copy/text_set.h"
 #include "resources/resource_ids.h"
 #include "text/localised_text.h"
 #include "text/message_box.h"
@@ -13,12 +12,12 @@ static const int SizeTextCapacity = 64;
 static const uint64_t UsualCluster = 4096;
 static const uint32_t NoFolder = 0xFFFFFFFF;
 
-// A folder a copy goes in, at every level below the target: a new one takes a cluster.
+// A folder a copy goes in, at every level below the target: a new one takes a cluster. Its
+// name is the weighing's, at the same index.
 struct RoomFolder {
-    uint32_t start, length;  // a prefix of a destination in the plan's texts
-    uint32_t parent;         // the folder above it, NoFolder at the target
-    bool isNew;              // not there before the run
-    bool counted;            // its cluster is counted already
+    uint32_t parent;  // the folder above it, NoFolder at the target
+    bool isNew;       // not there before the run
+    bool counted;     // its cluster is counted already
 };
 
 static uint64_t Clusters(uint64_t bytes, uint64_t cluster) { return (bytes + cluster - 1) / cluster * cluster; }
@@ -35,13 +34,13 @@ static uint64_t ClusterOf(const wchar_t* folder)
 
 // --- Folders ---------------------------------------------------------------------------------
 
-static bool FolderExists(const wchar_t* texts, const RoomFolder& folder)
+static bool FolderExists(const wchar_t* folder, uint32_t length)
 {
     wchar_t path[PathCapacity];
-    if (folder.length >= (uint32_t)PathCapacity)
+    if (length >= (uint32_t)PathCapacity)
         return false;
-    wmemcpy(path, texts + folder.start, folder.length);
-    path[folder.length] = 0;
+    wmemcpy(path, folder, length);
+    path[length] = 0;
     DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -50,20 +49,14 @@ static bool FolderExists(const wchar_t* texts, const RoomFolder& folder)
 static uint32_t FolderNamed(RoomWeighing* work, const wchar_t* texts, uint32_t start, uint32_t length,
                             uint32_t parent)
 {
-    uint32_t at = FoldedHash(texts + start, length) & work->mask;
-    for (; work->slots[at]; at = (at + 1) & work->mask) {
-        const RoomFolder& known = work->folders[work->slots[at] - 1];
-        if (known.length == length && SameFileNamePrefix(texts + known.start, texts + start, length))
-            return work->slots[at] - 1;
-    }
+    bool added;
+    uint32_t folder = FindOrAddPrefix(&work->names, texts, start, length, &added);
     // Past what the table holds a folder goes uncounted, as a folder there already would.
-    if (work->folderCount == work->folderCapacity)
+    if (folder == NoPrefix)
         return parent;
-    RoomFolder& folder = work->folders[work->folderCount];
-    folder = {start, length, parent, false, false};
-    folder.isNew = !FolderExists(texts, folder);
-    work->slots[at] = ++work->folderCount;
-    return work->folderCount - 1;
+    if (added)
+        work->folders[folder] = {parent, !FolderExists(texts + start, length), false};
+    return folder;
 }
 
 // The deepest folder below the target that a destination goes in; NoFolder for the target.
@@ -115,15 +108,11 @@ static bool PlaceFolders(size_t copies, RoomWeighing* weighing)
     // Most copies share their folders; a few levels each leave room for templates that nest.
     size_t folders = copies * 4 + 16;
     size_t folderBytes = (folders * sizeof(RoomFolder) + 7) / 8 * 8;
-    char* block = (char*)malloc(folderBytes + TextSetBytes(folders));
+    char* block = (char*)malloc(folderBytes + PrefixTableBytes(folders));
     if (!block)
         return false;
     weighing->folders = (RoomFolder*)block;
-    weighing->folderCount = 0;
-    weighing->folderCapacity = (uint32_t)folders;
-    TextSet slots = PlaceTextSet(block + folderBytes, folders);
-    weighing->slots = slots.slots;
-    weighing->mask = slots.mask;
+    weighing->names = PlacePrefixTable(block + folderBytes, folders);
     return true;
 }
 
@@ -146,7 +135,7 @@ static void WeighCopies(RoomWeighing* work, CopyPlan* plan)
 
 static void ForgetCounted(RoomWeighing* work)
 {
-    for (uint32_t i = 0; i < work->folderCount; ++i)
+    for (uint32_t i = 0; i < work->names.count; ++i)
         work->folders[i].counted = false;
 }
 
@@ -186,7 +175,7 @@ void FreeRoomWeighing(RoomWeighing* weighing)
 {
     free(weighing->folders);
     weighing->folders = nullptr;
-    weighing->folderCount = 0;
+    weighing->names = {};
 }
 
 // --- What fits -------------------------------------------------------------------------------

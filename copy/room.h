@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <stdint.h>
 #include "copy/copy_plan.h"
+#include "copy/text_set.h"
 
 struct RoomFolder;
 
@@ -17,11 +18,10 @@ struct RoomWeighing {
     uint64_t needed;     // what every copy to be made takes, less what it frees
     uint32_t songs;      // the songs the shell is to copy
     uint32_t fitting;    // of those, the ones that fit (FitToRoom)
-    // The folders the copies go in, every level below the target; one heap block.
+    // The folders the copies go in, every level below the target, and their names; one heap
+    // block.
     RoomFolder* folders;
-    uint32_t folderCount, folderCapacity;
-    uint32_t* slots;
-    uint32_t mask;
+    PrefixTable names;
 };
 
 // Weighs every copy of the plan on its target (each copy's `takes` and `folder`, each entry's

@@ -44,3 +44,34 @@ void AddText(TextSet* set, const wchar_t* base, uint32_t offset)
         at = (at + 1) & set->mask;
     set->slots[at] = offset + 1;
 }
+
+size_t PrefixTableBytes(size_t count)
+{
+    return 2 * count * sizeof(uint32_t) + TextSetBytes(count);
+}
+
+PrefixTable PlacePrefixTable(void* block, size_t count)
+{
+    uint32_t* words = (uint32_t*)block;
+    TextSet slots = PlaceTextSet(words + 2 * count, count);
+    return {words, words + count, slots.slots, slots.mask, 0, (uint32_t)count};
+}
+
+uint32_t FindOrAddPrefix(PrefixTable* table, const wchar_t* base, uint32_t offset, uint32_t length,
+                         bool* added)
+{
+    *added = false;
+    uint32_t at = FoldedHash(base + offset, length) & table->mask;
+    for (; table->slots[at]; at = (at + 1) & table->mask) {
+        uint32_t known = table->slots[at] - 1;
+        if (table->lengths[known] == length && SameFileNamePrefix(base + table->starts[known], base + offset, length))
+            return known;
+    }
+    if (table->count == table->capacity)
+        return NoPrefix;
+    table->starts[table->count] = offset;
+    table->lengths[table->count] = length;
+    table->slots[at] = ++table->count;
+    *added = true;
+    return table->count - 1;
+}

@@ -29,4 +29,26 @@ TEST(TextSet, FindsEveryTextAddedAndNoOther)
     EXPECT_EQ(FindInTextSet(set, buffer.c_str(), L"Album 0\\Track 0.mp"), -1);
 }
 
+// Folders of paths: one index for each folder in any case, a longer or shorter prefix another
+// folder, and a full table adds nothing more.
+TEST(TextSet, PrefixesAreFoldersOfPaths)
+{
+    const std::wstring paths = L"X:\\A\\B\\1.mp3|x:\\a\\b\\2.mp3|X:\\A\\3.mp3|X:\\AB\\4.mp3";
+    std::vector<char> block(PrefixTableBytes(3));
+    PrefixTable table = PlacePrefixTable(block.data(), 3);
+    const struct {
+        uint32_t offset, length;
+        uint32_t index;
+        bool added;
+    } steps[] = {{0, 7, 0, true}, {13, 7, 0, false}, {26, 5, 1, true}, {13, 5, 1, false},
+                 {37, 6, 2, true}, {0, 4, NoPrefix, false}, {37, 6, 2, false}};
+    for (const auto& step : steps) {
+        bool added = !step.added;
+        EXPECT_EQ(FindOrAddPrefix(&table, paths.c_str(), step.offset, step.length, &added), step.index)
+            << step.offset << "+" << step.length;
+        EXPECT_EQ(added, step.added) << step.offset << "+" << step.length;
+    }
+    EXPECT_EQ(table.count, 3u);
+}
+
 }  // namespace
