@@ -113,9 +113,17 @@ void ShowConversion(ConversionWork* work, const wchar_t* title)
     ShowCount(work->window, *work);
 }
 
+// Once the player is told to stop, a cancel changes nothing: the wait is for the end.
+static bool StillAwaited(const ConversionWork& work, DWORD limit)
+{
+    if (work.ended || GetTickCount() - work.lastSign >= limit)
+        return false;
+    return work.request.killswitch || !work.cancelled;
+}
+
 void AwaitConversion(ConversionWork* work, DWORD limit)
 {
-    while (!work->ended && !work->cancelled && GetTickCount() - work->lastSign < limit) {
+    while (StillAwaited(*work, limit)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMilliseconds, QS_ALLINPUT);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

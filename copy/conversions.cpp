@@ -53,13 +53,9 @@ static void StopConversion(ConversionWork* work)
 {
     if (work->ended)
         return;
-    bool cancelled = work->cancelled;
     work->request.killswitch = 1;
-    work->cancelled = false;
     work->lastSign = GetTickCount();
     AwaitConversion(work, StopLimit);
-    work->cancelled = cancelled;
-    work->ended = false;
 }
 
 // The player converts into the part file; whole, it takes the source's tags and replaces the
@@ -86,9 +82,10 @@ static bool ConvertOne(CopyPlan* plan, const PlannedCopy& copy)
     // The player's own work goes first: it stays usable while it converts.
     SetConversionPriority(&request, THREAD_PRIORITY_BELOW_NORMAL);
     AwaitConversion(work, NoSignLimit);
+    bool whole = work->ended;
     StopConversion(work);
     EndConversion(&request);
-    bool whole = work->ended && IsWhole(work->part);
+    whole = whole && IsWhole(work->part);
     if (whole) {
         CopyTags(request.sourcefile, work->part);
         whole = MoveFileExW(work->part, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
