@@ -184,11 +184,12 @@ static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
 }
 
 // What the playlist file says of a copied entry: its title and its length.
-static bool NoteTitleAndLength(CopyPlan* plan, PlannedEntry* entry, const wchar_t* path)
+static bool NoteTitleAndLength(CopyPlan* plan, LengthReading* lengths, PlannedEntry* entry,
+                               const wchar_t* path)
 {
     wchar_t title[HostTextCapacity];
     CopyPlaylistTitle(entry->index, title);
-    entry->seconds = EntryLength(entry->index, path);
+    entry->seconds = EntryLength(lengths, entry->index, path);
     entry->title = AddPlanText(plan, title, wcslen(title));
     return entry->title != NoText;
 }
@@ -200,7 +201,8 @@ static bool IsFolder(const wchar_t* path)
 }
 
 // Takes entry `index` into the plan; false without memory.
-static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, int index)
+static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, LengthReading* lengths,
+                      int index)
 {
     PlannedEntry& entry = plan->entries[plan->entryCount++];
     entry = {index, EntryFate::Missing, NoCopy, NoText, -1, 0};
@@ -220,15 +222,15 @@ static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, int index)
         return !outOfMemory;
     }
     entry.fate = plan->copies[entry.song].unchanged ? EntryFate::Unchanged : EntryFate::Copied;
-    return !plan->writesPlaylist || NoteTitleAndLength(plan, &entry, path);
+    return !plan->writesPlaylist || NoteTitleAndLength(plan, lengths, &entry, path);
 }
 
 // The entries to go through, in playlist order: every one, or the selected ones.
-static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix)
+static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix, LengthReading* lengths)
 {
     if (!State.Options.OnlySelected) {
         for (int index = 0; index < plan->considered; ++index)
-            if (!PlanEntry(plan, prefix, index))
+            if (!PlanEntry(plan, prefix, lengths, index))
                 return false;
         return true;
     }
@@ -238,7 +240,7 @@ static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix)
         index = NextSelectedEntry(index, State.PlaylistCount);
         if (index < 0)
             break;
-        if (!PlanEntry(plan, prefix, index))
+        if (!PlanEntry(plan, prefix, lengths, index))
             return false;
     }
     return true;
@@ -279,12 +281,12 @@ bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
         return false;
     }
     NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
-    // The lengths are read by making each entry the host's current one: the user's comes back.
-    int position = plan->writesPlaylist ? PlaylistPosition() : 0;
-    bool planned = PlanEntries(plan, prefix);
-    plan->songCount = plan->copyCount;
+    LengthReading lengths = {};
     if (plan->writesPlaylist)
-        SetPlaylistPosition(position);
+        lengths = StartReadingLengths();
+    bool planned = PlanEntries(plan, prefix, &lengths);
+    plan->songCount = plan->copyCount;
+    EndReadingLengths(lengths);
     // Without the memory to match covers the songs are copied all the same.
     if (planned && State.Options.CopyCompanions)
         AppendCompanions(plan);

@@ -63,6 +63,7 @@ bool CopyPlaylistTitle(int index, wchar_t* title)
 int PlaylistPosition() { return (int)AskHost(0, PlaylistPositionCode); }
 void SetPlaylistPosition(int index) { AskHost((WPARAM)index, SetPlaylistPositionCode); }
 int CurrentTrackLength() { return (int)AskHost(1, CurrentTrackLengthCode); }
+bool PlayerIsStopped() { return AskHost(0, PlaybackStatusCode) == 0; }
 
 static int AskNextSelected(int after) { return (int)AskHost((WPARAM)after, NextSelectedCode); }
 
@@ -138,17 +139,40 @@ bool ReaderLength(const wchar_t* path, uint64_t* milliseconds)
     return true;
 }
 
-int EntryLength(int index, const wchar_t* path)
+int ReaderSeconds(const wchar_t* path)
 {
-    SetPlaylistPosition(index);
-    int seconds = CurrentTrackLength();
-    if (seconds >= 0 || !path || !*path)
-        return seconds < 0 ? -1 : seconds;
     uint64_t milliseconds;
-    if (!ReaderLength(path, &milliseconds))
+    if (!path || !*path || !ReaderLength(path, &milliseconds))
         return -1;
     uint64_t rounded = (milliseconds + 500) / 1000;
     return rounded > (uint64_t)INT32_MAX ? -1 : (int)rounded;
+}
+
+LengthReading StartReadingLengths()
+{
+    bool stopped = PlayerIsStopped();
+    return {stopped, stopped ? PlaylistPosition() : 0};
+}
+
+// The player may start between two entries (another plug-in, a remote): from then on its 105
+// is the playing song's, so it is asked before each stored length.
+int EntryLength(LengthReading* reading, int index, const wchar_t* path)
+{
+    if (reading->byPosition && !PlayerIsStopped()) {
+        EndReadingLengths(*reading);
+        reading->byPosition = false;
+    }
+    if (!reading->byPosition)
+        return ReaderSeconds(path);
+    SetPlaylistPosition(index);
+    int seconds = CurrentTrackLength();
+    return seconds >= 0 ? seconds : ReaderSeconds(path);
+}
+
+void EndReadingLengths(const LengthReading& reading)
+{
+    if (reading.byPosition)
+        SetPlaylistPosition(reading.userPosition);
 }
 
 int DispatchCall(HostService* service, int message, void* result, void** parameters, int count)

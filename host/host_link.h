@@ -8,6 +8,7 @@
 
 enum HostCode : LPARAM {
     HostVersionCode = 0,
+    PlaybackStatusCode = 104,
     CurrentTrackLengthCode = 105,
     SetPlaylistPositionCode = 121,
     PlaylistLengthCode = 124,
@@ -57,8 +58,12 @@ int SelectedEntryCount(int count);
 // after the last, or where the host's answer does not go on through the playlist.
 int NextSelectedEntry(int after, int count);
 void SetPlaylistPosition(int index);
-// The current entry's length in whole seconds; -1 where the host has not read it yet.
+// Stopped, the current entry's stored length in whole seconds, -1 where the host has not read
+// it yet. Playing or paused, the host answers the playing song's length instead, whatever
+// entry is current: ask it only while PlayerIsStopped.
 int CurrentTrackLength();
+// Whether the player is stopped: it answers 1 while playing and 3 while paused.
+bool PlayerIsStopped();
 HWND PlaylistWindow();
 // The main menu (what the menu 281 answers for -1 holds at position 0), or null.
 HMENU HostMainMenu();
@@ -82,10 +87,22 @@ bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, siz
 // The milliseconds the host's reader of `path` gives as its "length"; false when no reader
 // answered or the value is not a whole number. Only on the host's thread.
 bool ReaderLength(const wchar_t* path, uint64_t* milliseconds);
-// Entry `index`'s length in whole seconds, rounded: 105 for the current entry, made current for
-// the asking, and where the host has not read it yet, its reader's "length" of `path` (in
-// milliseconds); -1 when neither knows. Leaves `index` the current entry.
-int EntryLength(int index, const wchar_t* path);
+// The reader's "length" of `path` in whole seconds, rounded; -1 when it gives none.
+int ReaderSeconds(const wchar_t* path);
+// How the lengths of a walk through the playlist are read. Stopped, the host's stored length of
+// each entry is the cheap answer, but only for the current entry: each is made current in turn,
+// and the user's entry comes back at the end. Playing or paused, the current entry is what plays
+// next and the host's length is the playing song's: every length comes from its reader, and the
+// playlist's index is never moved.
+struct LengthReading {
+    bool byPosition;  // still stopped at the last entry asked
+    int userPosition;
+};
+LengthReading StartReadingLengths();
+// Entry `index`'s length in whole seconds; -1 when neither the host nor the reader knows it.
+int EntryLength(LengthReading* reading, int index, const wchar_t* path);
+// Puts the user's entry back where the walk moved it.
+void EndReadingLengths(const LengthReading& reading);
 
 // --- Host service objects --------------------------------------------------------------
 // Each object's first (and only used) virtual-table entry is DispatchCall. Hosts are built

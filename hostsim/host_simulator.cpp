@@ -31,14 +31,37 @@ static const SimEntry* EntryAt(const HostSimulator* host, WPARAM index)
     return &host->playlist[index];
 }
 
-// A field's value, cut to the caller's buffer as a reader would cut it.
+// The playlist entry of a file, looked for first where the last path was asked: a reader is
+// most often asked about the entry whose path was just asked.
+static const SimEntry* EntryOfFile(HostSimulator* host, const wchar_t* path)
+{
+    const SimEntry* hinted = EntryAt(host, host->lastFileAsked);
+    if (hinted && hinted->path == path)
+        return hinted;
+    for (const SimEntry& entry : host->playlist)
+        if (entry.path == path)
+            return &entry;
+    return nullptr;
+}
+
+// A field's value, cut to the caller's buffer as a reader would cut it. A file's reader is
+// there when the file has tags or is a readable entry of the playlist; it gives the entry's
+// length in milliseconds unless the tags say otherwise.
 static LRESULT AnswerMetadata(HostSimulator* host, FileMetadataRequest* request)
 {
-    auto file = host->fileTags.find(request->filename ? request->filename : L"");
-    if (file == host->fileTags.end() || !request->metadata || !request->ret || !request->retlen)
+    if (!request->filename || !request->metadata || !request->ret || !request->retlen)
         return 0;
-    auto field = file->second.find(request->metadata);
-    std::wstring value = field == file->second.end() ? L"" : field->second;
+    auto file = host->fileTags.find(request->filename);
+    const SimTags* tags = file != host->fileTags.end() ? &file->second : nullptr;
+    const SimEntry* entry = EntryOfFile(host, request->filename);
+    bool readable = entry && entry->readable;
+    if (!tags && !readable)
+        return 0;
+    std::wstring value;
+    if (tags && tags->count(request->metadata))
+        value = tags->at(request->metadata);
+    else if (readable && wcscmp(request->metadata, L"length") == 0)
+        value = std::to_wstring((int64_t)entry->lengthSeconds * 1000);
     size_t length = std::min(value.size(), request->retlen - 1);
     wmemcpy(request->ret, value.c_str(), length);
     request->ret[length] = 0;
@@ -76,12 +99,22 @@ static LRESULT AnswerMenu(HostSimulator* host, WPARAM which)
     return which == 0 ? (LRESULT)HostFirstSubmenu(host) : 0;
 }
 
+// While it plays or is paused, the playing song's length from its decoder (wParam 1 seconds, 2
+// milliseconds, 0 the time played); stopped, the current entry's stored length, -1 (or -1000)
+// where the entry was never read, and -1 for the time played.
 static LRESULT AnswerLength(HostSimulator* host, WPARAM format)
 {
-    const SimEntry* current = EntryAt(host, (WPARAM)host->position);
-    if (format != 1 || !current || current->unread)
+    if (format > 2)
         return -1;
-    return current->lengthSeconds;
+    if (host->playing) {
+        int64_t seconds = format == 0 ? 61 : host->playingLengthSeconds;
+        return (LRESULT)(format == 1 ? seconds : seconds * 1000);
+    }
+    const SimEntry* current = EntryAt(host, (WPARAM)host->position);
+    if (format == 0 || !current)
+        return -1;
+    int seconds = current->unread ? -1 : current->lengthSeconds;
+    return format == 1 ? seconds : (LRESULT)seconds * 1000;
 }
 
 // 3030: how many entries are selected; 3029: the next selected one after wParam (-1 for the
@@ -109,8 +142,11 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
         return answer;
     switch (code) {
     case HostVersionCode: return (LRESULT)host->version;
+    case PlaybackStatusCode: return host->playing ? (host->paused ? 3 : 1) : 0;
     case PlaylistLengthCode: return (LRESULT)host->playlist.size();
-    case PlaylistFileCode: return AnswerSharedText(host, entry && entry->hasPath ? &entry->path : nullptr);
+    case PlaylistFileCode:
+        host->lastFileAsked = wParam;
+        return AnswerSharedText(host, entry && entry->hasPath ? &entry->path : nullptr);
     case PlaylistTitleCode:
         return AnswerSharedText(host, entry && entry->hasTitle ? &entry->title : nullptr);
     case SetPlaylistPositionCode:
@@ -148,7 +184,7 @@ static LRESULT CALLBACK HostWindowProcedure(HWND window, UINT message, WPARAM wP
     if (message == WM_USER)
         return AnswerRequest(host, wParam, lParam);
     if (message == WM_COMMAND && LOWORD(wParam) == StopPlaybackCommand)
-        host->playing = false;
+        host->playing = host->paused = false;
     return host->commandResult;
 }
 

@@ -6,8 +6,9 @@
 // It answers as the published player does, harsh parts included: an entry's path (214) and
 // title (213) come through one buffer that the next 213 or 214 overwrites, whichever thread
 // asked; a string fetched without a buffer comes through one buffer per thread; command
-// identifiers have low bits set; 105 answers -1 for an entry not read yet; a request it does
-// not know answers 1. Others ask too: every few milliseconds, whenever its thread takes
+// identifiers have low bits set; it plays, and while it plays or is paused 105 answers the
+// playing song's length whatever entry is current; stopped, 105 answers -1 for an entry not read
+// yet; a request it does not know answers 1. Others ask too: every few milliseconds, whenever its thread takes
 // messages, the player (or another plug-in) asks the current entry's title through the same
 // buffer. What the module does that the player would suffer from (an accelerator
 // table that is not one, say) is noted in `faults`, which the tests' fixture checks.
@@ -35,12 +36,15 @@ struct SimEntry {
     bool hasPath = true;   // false: the host answers a null path
     bool hasTitle = true;  // false: the host answers a null title
     bool unread = false;   // the player has not read the file yet: 105 answers -1
+    bool readable = true;  // an input plug-in reads the file: 3026 answers, its length too
     bool selected = false; // selected in the playlist editor (3029, 3030)
 };
 
 // The one buffer the player copies paths and titles into, and the one per thread for strings.
 const size_t SimSharedTextCapacity = 4096;
 const size_t SimLanguageBufferCapacity = 1024;
+// The length of the song playing, which no entry of a test has.
+const int SimPlayingLengthSeconds = 4321;
 // How often the player's own thread asks a title of its own.
 const UINT SimOthersAskMilliseconds = 5;
 
@@ -81,12 +85,15 @@ struct HostSimulator {
     std::map<std::wstring, SimTags> fileTags;
     int position = 0;  // the current entry: 121 sets it, 125 answers it
     uint32_t version = 0x5066;
-    bool playing = true;
+    bool playing = true;  // 104 answers 1, or 3 when paused; 0 once 40047 has stopped it
+    bool paused = false;
+    int playingLengthSeconds = SimPlayingLengthSeconds;  // what 105 answers while it plays
     std::string iniDirectory = "C:\\users\\Public\\Winamp";
     int nextCommandId = 40471;  // 0x9E17, as the player's first
     bool menuHolderUnknown = false;  // 281 with -1 answers null, as hosts of 2008 do
     std::set<LPARAM> unknownRequests;  // requests answered 1, as by a player that lacks them
     wchar_t sharedText[SimSharedTextCapacity] = {};  // every 213 and 214 answer, cut to fit
+    size_t lastFileAsked = 0;  // where a reader looks first for the entry of a path
     std::vector<std::string> faults;
     EncoderSimulator encoders;  // the player's encoders (510, 514 to 518, 1299)
 

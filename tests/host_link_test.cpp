@@ -26,6 +26,7 @@ TEST_F(HostLinkTest, EachRequestSendsTheHostsNumbers)
         {"SetPlaylistPosition", [] { SetPlaylistPosition(1); }, 1, 121},
         {"PlaylistPosition", [] { PlaylistPosition(); }, 0, 125},
         {"CurrentTrackLength", [] { CurrentTrackLength(); }, 1, 105},
+        {"PlayerIsStopped", [] { PlayerIsStopped(); }, 0, 104},
         {"PlaylistWindow", [] { PlaylistWindow(); }, 1, 260},
         {"HostMainMenu", [] { HostMainMenu(); }, (WPARAM)-1, 281},
         {"IniDirectory", [] { IniDirectory(); }, 0, 335},
@@ -58,6 +59,7 @@ TEST_F(HostLinkTest, AnswersComeBackAsTheHostGaveThem)
     EXPECT_STREQ(path, L"");
     SetPlaylistPosition(1);
     EXPECT_EQ(PlaylistPosition(), 1);
+    host->playing = false;
     EXPECT_EQ(CurrentTrackLength(), 9);
     EXPECT_EQ(PlaylistWindow(), host->playlistEditor);
     EXPECT_STREQ(IniDirectory(), host->iniDirectory.c_str());
@@ -106,33 +108,96 @@ TEST_F(HostLinkTest, UnknownRequestsGiveNoTextAndTheMenuComesFromZero)
     EXPECT_EQ(HostMainMenu(), HostFirstSubmenu(host));
 }
 
+enum class Player { Playing, Paused, Stopped };
+const Player EveryState[] = {Player::Playing, Player::Paused, Player::Stopped};
+const char* const StateNames[] = {"playing", "paused", "stopped"};
+
+class EntryLengths : public HostLinkTest {
+protected:
+    void Put(Player state)
+    {
+        host->playing = state != Player::Stopped;
+        host->paused = state == Player::Paused;
+    }
+
+    // The lengths of entries 1 and up, read as a plan reads them, from the user's entry 0.
+    std::vector<int> Read(Player state)
+    {
+        Put(state);
+        host->position = 0;
+        host->log.clear();
+        LengthReading reading = StartReadingLengths();
+        std::vector<int> seconds;
+        for (size_t i = 1; i < host->playlist.size(); ++i)
+            seconds.push_back(EntryLength(&reading, (int)i, host->playlist[i].path.c_str()));
+        EndReadingLengths(reading);
+        return seconds;
+    }
+};
+
 struct LengthCase {
     const char* name;
-    bool unread;
-    const wchar_t* tags;  // the reader's fields; null: no reader
+    bool unread;    // the player has no stored length
+    bool readable;  // a reader takes the file
+    const wchar_t* tags;  // the reader's fields beside the length of the file
     int seconds;
 };
 
-// 105 answers -1 for an entry the player has not read yet: its reader's length, rounded.
-TEST_F(HostLinkTest, AnEntryNotReadYetTakesItsLengthFromItsReader)
+// Playing or paused, the player's 105 is the playing song's: every length comes from the
+// entry's reader and the user's entry never moves. Stopped, the stored length, or the
+// reader's where there is none, and the user's entry comes back. Each way gives the same.
+TEST_F(EntryLengths, AreTheEntrysOwnWhateverThePlayerDoes)
 {
     const LengthCase cases[] = {
-        {"read", false, L"length=1000", 61},
-        {"unread", true, L"length=183500", 184},
-        {"unread_just_below_half", true, L"length=183499", 183},
-        {"unread_no_reader", true, nullptr, -1},
-        {"unread_empty_length", true, L"artist=A", -1},
-        {"unread_not_a_number", true, L"length=3:05", -1},
+        {"read", false, true, L"length=61400", 61},
+        {"unread", true, true, L"length=183500", 184},
+        {"unread_just_below_half", true, true, L"length=183499", 183},
+        {"unread_length_of_the_file", true, true, nullptr, 61},
+        {"unread_no_reader", true, false, nullptr, -1},
+        {"unread_empty_length", true, true, L"artist=A|length=", -1},
+        {"unread_not_a_number", true, true, L"length=3:05", -1},
+        {"unread_negative", true, true, L"length=-1000", -1},
     };
-    for (const LengthCase& c : cases) {
-        host->playlist = {{L"D:\\x.mp3", L"X", 1}, {L"D:\\a.mp3", L"A", 61}};
-        host->playlist[1].unread = c.unread;
-        host->fileTags.clear();
-        if (c.tags)
-            host->fileTags[L"D:\\a.mp3"] = TagsOf(c.tags);
-        EXPECT_EQ(EntryLength(1, L"D:\\a.mp3"), c.seconds) << c.name;
-        EXPECT_EQ(host->position, 1) << c.name;
-    }
+    for (const LengthCase& c : cases)
+        for (Player state : EveryState) {
+            std::string name = std::string(c.name) + ", " + StateNames[(int)state];
+            SetPlaylist({{L"D:\\x.mp3", L"X", 1}, {L"D:\\a.mp3", L"A", 61}});
+            host->playlist[1].unread = c.unread;
+            host->playlist[1].readable = c.readable;
+            host->fileTags.clear();
+            if (c.tags)
+                host->fileTags[L"D:\\a.mp3"] = TagsOf(c.tags);
+            EXPECT_EQ(Read(state), std::vector<int>{c.seconds}) << name;
+            EXPECT_EQ(host->position, 0) << name;
+            if (state != Player::Stopped) {
+                EXPECT_EQ(CountRequests(host, SetPlaylistPositionCode), 0u) << name;
+                EXPECT_EQ(CountRequests(host, CurrentTrackLengthCode), 0u) << name;
+            }
+        }
+}
+
+// Stopped, the lengths are the cheap stored ones; a player that starts between two entries
+// answers the playing song's from then on, so its readers are asked instead.
+TEST_F(EntryLengths, APlayerThatStartsOnTheWayIsNotAskedAgain)
+{
+    SetPlaylist({{L"D:\\x.mp3", L"X", 1}, {L"D:\\a.mp3", L"A", 61}, {L"D:\\b.mp3", L"B", 62},
+                 {L"D:\\c.mp3", L"C", 63}});
+    for (SimEntry& entry : host->playlist)
+        entry.readable = false;
+    host->playlist[3].readable = true;
+    EXPECT_EQ(Read(Player::Stopped), (std::vector<int>{61, 62, 63}));
+    EXPECT_EQ(CountRequests(host, CurrentTrackLengthCode), 3u);
+    EXPECT_EQ(host->position, 0);
+
+    // It starts once entry 1 is read, before the module asks again.
+    host->onMessage = [](HostSimulator& player, const SimMessage& message) {
+        if (message.message == WM_USER && message.lParam == PlaybackStatusCode && player.position == 1)
+            player.playing = true;
+    };
+    EXPECT_EQ(Read(Player::Stopped), (std::vector<int>{61, -1, 63}));
+    EXPECT_EQ(CountRequests(host, CurrentTrackLengthCode), 1u);
+    EXPECT_EQ(host->position, 0);
+    host->onMessage = nullptr;
 }
 
 TEST_F(HostLinkTest, StopPlaybackIsTheHostsStopCommand)

@@ -20,9 +20,10 @@ std::map<int, bool> Boxes(bool numbers, bool titles, bool folders)
 
 class PlayerAnswers : public SongsFixture {
 protected:
-    SaveAsRun Copy(const std::map<int, bool>& boxes)
+    SaveAsRun Copy(const std::map<int, bool>& boxes) { return Copy(boxes, target); }
+    SaveAsRun Copy(const std::map<int, bool>& boxes, const std::wstring& into)
     {
-        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
+        SaveAsRun copy = CopyThroughTheDialog(boxes, into);
         EXPECT_TRUE(copy.pressed && !copy.refused);
         return copy;
     }
@@ -64,22 +65,39 @@ TEST_F(PlayerAnswers, TagsWithoutATitleTakeThePlaylistsTitleForTheRightFile)
     EXPECT_EQ(ReadBytes(target + L"Ann\\First\\02 Tagged.mp3"), "titled");
 }
 
-// Reading a length makes the entry the current one: the user's comes back. An entry the player
-// has not read yet takes its length from its reader, in whole seconds.
-TEST_F(PlayerAnswers, UnreadLengthsComeFromTheReaderAndTheUsersEntryStays)
+// Users copy while they listen: playing or paused, the player's 105 answers the playing song's
+// length (SimPlayingLengthSeconds) whatever entry is current, and moving the current entry
+// changes what plays next. Each entry's length comes from its reader then, and the user's entry
+// stays; stopped, the stored lengths are read by making each entry current, and the user's comes
+// back. An entry the player has not read and no reader takes is -1 every way.
+TEST_F(PlayerAnswers, LengthsAreTheEntriesOwnWhetherThePlayerPlaysIsPausedOrStopped)
 {
     ASSERT_EQ(Start(), 0);
     host->playlist = {{Song(L"a.mp3", "a"), L"A", 61}, {Song(L"b.mp3", "b"), L"B", 0},
                       {Song(L"c.mp3", "c"), L"C", 0}};
     host->playlist[1].unread = host->playlist[2].unread = true;
+    host->playlist[2].readable = false;
     host->fileTags[host->playlist[1].path] = TagsOf(L"length=183500");
-    host->position = 1;
-    Copy(Boxes(false, false, false));
+    const struct {
+        const wchar_t* name;
+        bool playing, paused;
+    } states[] = {{L"playing", true, false}, {L"paused", true, true}, {L"stopped", false, false}};
+    for (const auto& state : states) {
+        host->playing = state.playing;
+        host->paused = state.paused;
+        host->position = 1;
+        host->log.clear();
+        std::wstring into = target + state.name + L"\\";
+        CreateFolders(into);
+        Copy(Boxes(false, false, false), into);
 
-    EXPECT_EQ(ReadBytes(target + L"playlist.m3u"),
-              "#EXTM3U\r\n#EXTINF:61,A\r\na.mp3\r\n#EXTINF:184,B\r\nb.mp3\r\n"
-              "#EXTINF:-1,C\r\nc.mp3\r\n");
-    EXPECT_EQ(host->position, 1);
+        EXPECT_EQ(ReadBytes(into + L"playlist.m3u"),
+                  "#EXTM3U\r\n#EXTINF:61,A\r\na.mp3\r\n#EXTINF:184,B\r\nb.mp3\r\n"
+                  "#EXTINF:-1,C\r\nc.mp3\r\n") << state.name;
+        EXPECT_EQ(host->position, 1) << state.name;
+        EXPECT_EQ(CountRequests(host, SetPlaylistPositionCode) > 0, !state.playing) << state.name;
+        EXPECT_FALSE(host->playing) << state.name << ": the playlist file stops it";
+    }
 }
 
 // Hosts of 2008 answer null for the menu holder; the main menu itself still takes the command.
