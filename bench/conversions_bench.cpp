@@ -4,10 +4,11 @@
 #include <stdio.h>
 #include <string>
 #include "bench/benches.h"
-#include "copy/conversions.h"
-#include "copy/copy_plan.h"
+#include "convert/conversions.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
+#include "plan/copy_plan.h"
+#include "run/make_plan.h"
 #include "state/plugin_state.h"
 
 static const int Files = 10;

@@ -4,12 +4,13 @@
 // with room for half: under a tenth of the plan's time.
 #include <stdio.h>
 #include "bench/benches.h"
-#include "copy/copy_plan.h"
-#include "copy/file_facts.h"
-#include "copy/room.h"
+#include "files/file_facts.h"
 #include "host/host_link.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
+#include "plan/copy_plan.h"
+#include "room/room.h"
+#include "run/make_plan.h"
 #include "state/plugin_state.h"
 
 static const int Entries = 100000;

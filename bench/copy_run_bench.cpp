@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 #include "bench/benches.h"
-#include "copy/copy_outcome.h"
-#include "copy/copy_run.h"
-#include "copy/file_facts.h"
-#include "copy/room.h"
+#include "files/file_facts.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
+#include "room/room.h"
+#include "run/copy_outcome.h"
+#include "run/copy_run.h"
+#include "run/make_plan.h"
 #include "state/plugin_state.h"
 
 const int RunFileCount = 1000;

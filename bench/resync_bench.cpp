@@ -2,12 +2,13 @@
 #include <stdio.h>
 #include <string>
 #include "bench/benches.h"
-#include "copy/copy_run.h"
-#include "copy/copy_plan.h"
-#include "copy/room.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
+#include "plan/copy_plan.h"
+#include "room/room.h"
+#include "run/copy_run.h"
+#include "run/make_plan.h"
 #include "state/plugin_state.h"
 
 static const double TargetShare = 0.05;

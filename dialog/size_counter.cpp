@@ -1,8 +1,8 @@
 #include "dialog/size_counter.h"
-#include "copy/file_facts.h"
+#include "files/file_facts.h"
 #include "host/host_link.h"
-#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"
 

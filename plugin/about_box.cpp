@@ -1,6 +1,5 @@
 #include "plugin/about_box.h"
 #include <windows.h>
-#include "plugin/plugin_entry.h"
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
 #include "text/message_box.h"
@@ -10,17 +9,10 @@ static const uint32_t AboutTextCapacity = 512;
 // Stays above every window and needs no owner, so the host stays usable while it is shown.
 static const UINT AboutBoxStyle = MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL | MB_RIGHT;
 
-// The box's title is the caption, made from the same string and version as the record's
-// description, so the description finds it.
-static void BringAboutBoxForward()
-{
-    SetActiveWindow(FindWindowA(DialogWindowClass, Record.description));
-}
-
-void ShowAboutBox()
+void ShowAboutBox(const char* description)
 {
     if (State.AboutBoxOpen) {
-        BringAboutBoxForward();
+        SetActiveWindow(FindWindowA(DialogWindowClass, description));
         return;
     }
     State.AboutBoxOpen = 1;

@@ -34,6 +34,7 @@ static const WPARAM SystemCommandMask = 0xFFF0;
 static const wchar_t SettingsPathFormat[] = L"%hs\\Plugins\\plugin.ini";
 
 static int32_t StartUp();
+static void Configure();
 static void ShutDown();
 static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -41,7 +42,7 @@ PluginRecord Record = {
     RecordHeaderVersion,
     BuiltInDescription,
     StartUp,
-    ShowAboutBox,
+    Configure,
     ShutDown,
     nullptr,
     nullptr,
@@ -54,6 +55,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
     DisableThreadLibraryCalls(instance);
     return TRUE;
 }
+
+static void Configure() { ShowAboutBox(Record.description); }
 
 extern "C" PluginRecord* winampGetGeneralPurposePlugin()
 {

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
-#include "copy/copy_run.h"
 #include "hostsim/dialog_watcher.h"
+#include "run/copy_run.h"
 #include "support/case_names.h"
 #include "support/run_fixture.h"
 

@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "copy/copy_destination.h"
 #include "host/host_link.h"
+#include "naming/copy_destination.h"
 #include "support/plugin_fixture.h"
 
 namespace {

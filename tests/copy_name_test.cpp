@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 #include <algorithm>
-#include "copy/copy_name.h"
+#include "naming/copy_name.h"
 #include "resources/resource_ids.h"
 #include "support/case_names.h"
 #include "support/product_fixture.h"

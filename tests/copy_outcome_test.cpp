@@ -1,6 +1,6 @@
 #include <string>
 #include <vector>
-#include "copy/copy_outcome.h"
+#include "run/copy_outcome.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
 

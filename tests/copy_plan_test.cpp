@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <map>
-#include "hostsim/save_as_driver.h"
-#include "copy/copy_plan.h"
 #include "host/host_link.h"
+#include "hostsim/save_as_driver.h"
+#include "plan/copy_plan.h"
 #include "resources/resource_ids.h"
+#include "run/make_plan.h"
 #include "support/product_fixture.h"
 
 namespace {

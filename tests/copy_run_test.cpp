@@ -1,10 +1,11 @@
 #include <string>
 #include <vector>
-#include "copy/copy_run.h"
 #include "host/host_link.h"
-#include "copy/copy_plan.h"
-#include "copy/room.h"
 #include "hostsim/dialog_watcher.h"
+#include "plan/copy_plan.h"
+#include "room/room.h"
+#include "run/copy_run.h"
+#include "run/make_plan.h"
 #include "support/case_names.h"
 #include "support/run_fixture.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "copy/file_facts.h"
+#include "files/file_facts.h"
 #include "support/plugin_fixture.h"
 
 namespace {

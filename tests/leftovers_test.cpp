@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "copy/leftovers.h"
 #include "state/plugin_state.h"
 #include "support/case_names.h"
+#include "sync/leftovers.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "copy/copy_plan.h"
-#include "copy/name_template.h"
+#include "naming/name_template.h"
+#include "plan/copy_plan.h"
+#include "run/make_plan.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
 

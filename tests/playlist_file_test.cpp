@@ -1,6 +1,6 @@
 #include <string>
 #include <vector>
-#include "copy/playlist_file.h"
+#include "playlist/playlist_file.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "copy/text_set.h"
+#include "files/text_set.h"
 
 namespace {
 

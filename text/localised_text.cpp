@@ -1,7 +1,7 @@
 #include "text/localised_text.h"
 #include "host/host_link.h"
-#include "state/plugin_state.h"
 #include "resources/resource_ids.h"
+#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 
 const wchar_t VersionText[] = L"1.11";

@@ -1,5 +1,5 @@
-#include "support/product_fixture.h"
 #include "hostsim/demo_host.h"
+#include "support/product_fixture.h"
 
 std::wstring ProductPath()
 {

@@ -1,6 +1,7 @@
+#include "plan/copy_plan.h"
+#include "run/copy_run.h"
+#include "run/make_plan.h"
 #include "support/run_fixture.h"
-#include "copy/copy_plan.h"
-#include "copy/copy_run.h"
 
 bool PlanAndRun(CopyTarget target)
 {

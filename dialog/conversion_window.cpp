@@ -1,0 +1,149 @@
+#include "dialog/conversion_window.h"
+#include "resources/resource_ids.h"
+#include "state/plugin_state.h"
+#include "text/format_bounded.h"
+#include "text/localised_text.h"
+
+static const int LineCapacity = 512;
+static const int FormatCapacity = 128;
+static const UINT PollMilliseconds = 100;
+// The player may say how far it is many times a second; the window shows it at most this often.
+static const DWORD ShowEveryMilliseconds = 100;
+
+static void ShowCount(HWND window, const ConversionWork& work)
+{
+    wchar_t text[FormatCapacity] = {};
+    FormatBounded(text, FormatCapacity, work.countFormat, (unsigned)work.percent, (unsigned)work.done,
+                  (unsigned)work.count);
+    SetDlgItemTextW(window, ConversionCount, text);
+}
+
+static void FetchFormats(ConversionWork* work)
+{
+    const int capacity = (int)(sizeof work->lineFormat / sizeof work->lineFormat[0]);
+    if (!FetchTextOrOwn(ConvertingString, work->lineFormat, capacity))
+        work->lineFormat[0] = 0;
+    if (!FetchTextOrOwn(ConvertedCountString, work->countFormat, capacity))
+        work->countFormat[0] = 0;
+}
+
+// The bar: a frame, filled as far as the percent.
+static void DrawBar(const DRAWITEMSTRUCT& item, int percent)
+{
+    RECT whole = item.rcItem, done = item.rcItem;
+    FillRect(item.hDC, &whole, GetSysColorBrush(COLOR_WINDOW));
+    done.right = done.left + (whole.right - whole.left) * percent / 100;
+    FillRect(item.hDC, &done, GetSysColorBrush(COLOR_HIGHLIGHT));
+    FrameRect(item.hDC, &whole, GetSysColorBrush(COLOR_BTNSHADOW));
+}
+
+// The player says how far it is (604, sent from its thread) and that it has ended (605,
+// posted); both come as WM_USER, which a dialog also knows as DM_GETDEFID with no lParam.
+static bool OnPlayerWord(HWND window, ConversionWork* work, WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == ConversionEndedCode) {
+        work->ended = true;
+        return true;
+    }
+    if (lParam != ConversionProgressCode)
+        return false;
+    int percent = (int)wParam;
+    work->percent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    work->lastSign = GetTickCount();
+    if (work->lastSign - work->lastShown < ShowEveryMilliseconds && work->percent < 100)
+        return true;
+    work->lastShown = work->lastSign;
+    InvalidateRect(GetDlgItem(window, ConversionBar), nullptr, FALSE);
+    ShowCount(window, *work);
+    return true;
+}
+
+static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ConversionWork* work = (ConversionWork*)GetWindowLongPtrW(window, DWLP_USER);
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        EnsureCaption();
+        SetWindowTextW(window, State.SharedCaption);
+        return TRUE;
+    case WM_USER:
+        return work && OnPlayerWord(window, work, wParam, lParam);
+    case WM_DRAWITEM:
+        if (!work || wParam != ConversionBar)
+            return FALSE;
+        DrawBar(*(const DRAWITEMSTRUCT*)lParam, work->percent);
+        return TRUE;
+    case WM_COMMAND:
+        if (!work || LOWORD(wParam) != IDCANCEL)
+            return FALSE;
+        work->cancelled = true;
+        return TRUE;
+    case WM_CLOSE:
+        if (work)
+            work->cancelled = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+bool OpenConversionWindow(ConversionWork* work)
+{
+    FetchFormats(work);
+    // A language pack made before the conversions has no template 103: the module's own stands in.
+    HINSTANCE sources[] = {State.LanguageInstance, State.ModuleInstance};
+    work->window = nullptr;
+    for (HINSTANCE source : sources)
+        if (!work->window && source)
+            work->window = CreateDialogParamW(source, MAKEINTRESOURCEW(ConversionWindowTemplate),
+                                              State.HostWindow, ConversionProcedure, (LPARAM)work);
+    if (!work->window)
+        return false;
+    ShowWindow(work->window, SW_SHOW);
+    return true;
+}
+
+void ShowConversion(ConversionWork* work, const wchar_t* title)
+{
+    wchar_t line[LineCapacity] = {};
+    FormatBounded(line, LineCapacity, work->lineFormat, (unsigned)(work->done + 1), (unsigned)work->count, title);
+    SetDlgItemTextW(work->window, ConversionLine, line);
+    InvalidateRect(GetDlgItem(work->window, ConversionBar), nullptr, FALSE);
+    ShowCount(work->window, *work);
+}
+
+// Once the player is told to stop, a cancel changes nothing: the wait is for the end.
+static bool StillAwaited(const ConversionWork& work, DWORD limit)
+{
+    if (work.ended || GetTickCount() - work.lastSign >= limit)
+        return false;
+    return work.request.killswitch || !work.cancelled;
+}
+
+void AwaitConversion(ConversionWork* work, DWORD limit)
+{
+    while (StillAwaited(*work, limit)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMilliseconds, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // The player is closing: the conversion ends, and the player gets its quit back.
+            if (message.message == WM_QUIT) {
+                work->cancelled = true;
+                PostQuitMessage((int)message.wParam);
+                return;
+            }
+            if (!IsDialogMessageW(work->window, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+}
+
+void CloseConversionWindow(ConversionWork* work)
+{
+    if (work->window)
+        DestroyWindow(work->window);
+    work->window = nullptr;
+}

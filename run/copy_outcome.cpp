@@ -1,0 +1,79 @@
+#include "run/copy_outcome.h"
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+#include "state/plugin_state.h"
+
+// The block's parts: the noted copies, then the two sets, each on a 4-byte boundary.
+static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) & ~(size_t)7; }
+
+CopyOutcome NoteDestinations(const CopyLists& lists)
+{
+    CopyOutcome outcome = {};
+    size_t count = lists.pairs;
+    size_t setBytes = TextSetBytes(count);
+    char* block = (char*)malloc(NotedBytes(count) + 2 * setBytes);
+    if (!block)
+        return outcome;
+    outcome.copies = (NotedCopy*)block;
+    char* sets = block + NotedBytes(count);
+    outcome.placed = PlaceTextSet(sets, count);
+    outcome.sources = PlaceTextSet(sets + setBytes, count);
+    const wchar_t* destination = lists.destinationList;
+    for (const wchar_t* source = lists.sourceList; *source && outcome.count < count;
+         source = NextPath(source), destination = NextPath(destination)) {
+        NotedCopy& copy = outcome.copies[outcome.count++];
+        copy.sourceFound = QueryFileFacts(source, &copy.source);
+        copy.existed = QueryFileFacts(destination, &copy.destination);
+        copy.inPlace = 0;
+        AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
+    }
+    outcome.songs = lists.songs;
+    return outcome;
+}
+
+void FreeCopyOutcome(CopyOutcome* outcome)
+{
+    free(outcome->copies);
+    *outcome = {};
+}
+
+// The shell wrote to a destination that was not there, or that changed under it.
+static bool WrittenByTheShell(const NotedCopy& copy, const FileFacts& now)
+{
+    return !copy.existed || now.size != copy.destination.size ||
+           now.writeTime != copy.destination.writeTime;
+}
+
+static uint32_t OffsetIn(const wchar_t* list, const wchar_t* text) { return (uint32_t)(text - list); }
+
+uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
+{
+    const wchar_t* destination = lists.destinationList;
+    for (uint32_t i = 0; i < outcome->count; ++i, destination = NextPath(destination)) {
+        NotedCopy& copy = outcome->copies[i];
+        FileFacts now;
+        copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
+                       now.size == copy.source.size;
+        if (copy.inPlace)
+            AddText(&outcome->placed, lists.destinationList, OffsetIn(lists.destinationList, destination));
+        outcome->missing += copy.inPlace || i >= outcome->songs ? 0 : 1;
+    }
+    destination = lists.destinationList;
+    for (uint32_t i = 0; i < outcome->count; ++i, destination = NextPath(destination)) {
+        const NotedCopy& copy = outcome->copies[i];
+        FileFacts now;
+        // A target folder may hold sources: those are the user's, whatever became of them.
+        if (!copy.inPlace && QueryFileFacts(destination, &now) && WrittenByTheShell(copy, now) &&
+            FindInTextSet(outcome->placed, lists.destinationList, destination) < 0 &&
+            FindInTextSet(outcome->sources, lists.sourceList, destination) < 0)
+            DeleteFileW(destination);
+    }
+    return outcome->missing;
+}
+
+void NoteCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyPlan* plan)
+{
+    for (uint32_t i = 0; i < outcome.count && i < lists.pairs; ++i)
+        plan->copies[lists.copyOf[i]].inPlace = outcome.copies[i].inPlace != 0;
+}

@@ -1,0 +1,118 @@
+#include "run/copy_run.h"
+#include "convert/conversions.h"
+#include "host/host_link.h"
+#include "playlist/playlist_file.h"
+#include "resources/resource_ids.h"
+#include "state/plugin_state.h"
+#include "sync/leftovers.h"
+#include "text/message_box.h"
+
+// Every box of the run: OK only, no icon, owned by the host window.
+static const UINT RunBoxStyle = MB_OK;
+static const DWORD ReasonCapacity = 256;
+
+// Keeping a folder in step, the copies the previous playlist file named and this run does not
+// make may go: that file is read before the run writes it anew.
+static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
+{
+    const CopyOptions& options = State.Options;
+    if (!plan.writesPlaylist || !options.RemoveDropped || options.OnlySelected || !plan.indexed)
+        return {};
+    return ReadPreviousPlaylist(plan.target, PlaylistCodePage());
+}
+
+// Kept in step, a run with nothing new or changed says so.
+static void TellWhenAllIsUnchanged(const CopyPlan& plan, const CopyLists& lists)
+{
+    if (plan.keepsInStep && lists.songs == 0 && plan.songCount > 0)
+        ShowFormattedBox(State.HostWindow, RunBoxStyle, AllUnchangedString, BoxTextCapacity,
+                         (unsigned)plan.songCount);
+}
+
+// A playlist file not written whole is gone; the box says why.
+static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan)
+{
+    DWORD error = 0;
+    PlaylistWrite written = WritePlaylistFile(plan, &error);
+    if (written == PlaylistWrite::NotWhole) {
+        wchar_t reason[ReasonCapacity];
+        FetchSystemReason(error, reason, ReasonCapacity);
+        ShowFormattedBox(State.HostWindow, RunBoxStyle, PlaylistWriteErrorString, BoxTextCapacity,
+                         reason);
+    }
+    return written;
+}
+
+// Before the copy, every copy to be made is taken to be in place; the check says otherwise.
+static void ExpectEveryCopy(CopyPlan* plan)
+{
+    for (uint32_t i = 0; i < plan->copyCount; ++i)
+        plan->copies[i].inPlace = IsToCopy(plan->copies[i]);
+}
+
+// Without a playlist file nothing stops; one that cannot be created ends the run.
+static bool WritePlaylistFirst(CopyPlan* plan, PreparedRun* run)
+{
+    if (!State.Options.SavePlaylist)
+        return true;
+    StopPlayback();
+    ExpectEveryCopy(plan);
+    if (plan->writesPlaylist) {
+        PlaylistWrite written = WriteThePlaylistFile(*plan);
+        run->playlistWritten = written == PlaylistWrite::Written;
+        if (written != PlaylistWrite::NotOpened)
+            return true;
+    }
+    ShowBox(State.HostWindow, RunBoxStyle, PlaylistCreateErrorString);
+    return false;
+}
+
+bool PrepareCopy(CopyPlan* plan, PreparedRun* run)
+{
+    *run = {false, {}};
+    if (!MakeShellLists(*plan, &run->lists))
+        return false;
+    PreviousPlaylist previous = ReadWhatThePlaylistNamed(*plan);
+    bool going = WritePlaylistFirst(plan, run);
+    if (going) {
+        ReportSkippedEntries(plan->skipped, plan->considered);
+        RemoveLeftovers(previous, *plan);
+        TellWhenAllIsUnchanged(*plan, run->lists);
+    }
+    FreePlaylistBytes(&previous.file);
+    if (!going)
+        FreeShellLists(&run->lists);
+    return going;
+}
+
+void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
+{
+    // The shell's result and its aborted flag say too little: both are the same for a full
+    // stick and for one declined replace. Without the memory to judge, every copy counts.
+    uint32_t missing = outcome->copies ? CheckCopies(outcome, run->lists) : 0;
+    if (outcome->copies)
+        NoteCopiesInPlace(*outcome, run->lists, plan);
+    // The songs the device cannot play are converted once the shell has copied the rest.
+    uint32_t converting = CountConversions(*plan);
+    missing += RunConversions(plan);
+    // The file listed every copy to be made: it is written anew when not all are there.
+    if (run->playlistWritten && missing)
+        WriteThePlaylistFile(*plan);
+    if (missing)
+        ShowFormattedBox(State.HostWindow, RunBoxStyle, FailedCopiesString, BoxTextCapacity,
+                         (unsigned)missing, (unsigned)(outcome->songs + converting));
+    FreeCopyOutcome(outcome);
+    FreeShellLists(&run->lists);
+}
+
+void RunCopy(CopyPlan* plan)
+{
+    PreparedRun run;
+    if (!plan->entries || !PrepareCopy(plan, &run))
+        return;
+    CopyOutcome outcome = NoteDestinations(run.lists);
+    // With no present (or no changed) entry there is nothing to hand to the shell.
+    if (run.lists.pairs > 0)
+        ShellCopy(run.lists);
+    FinishCopy(plan, &run, &outcome);
+}

@@ -1,0 +1,201 @@
+#include "run/make_plan.h"
+#include <stdlib.h>
+#include <wchar.h>
+#include "companions/companions.h"
+#include "convert/conversions.h"
+#include "convert/device_formats.h"
+#include "files/file_facts.h"
+#include "host/host_link.h"
+#include "naming/copy_destination.h"
+#include "plan/plan_writing.h"
+#include "playlist/playlist_file.h"
+
+// What an entry's texts take, in units, as the first guess of the texts' size: its source and
+// destination, its title when a playlist file is written, its lyrics' pair when they go too.
+// A plan that needs more grows the block by halves again.
+static const size_t GuessedEntryText = 256, GuessedTitle = 64, GuessedCompanions = 192;
+
+// --- Storage ---------------------------------------------------------------------------------
+
+static size_t RecordsBytes(size_t entries, size_t copies)
+{
+    return (entries * sizeof(PlannedEntry) + 7) / 8 * 8 + (copies * sizeof(PlannedCopy) + 7) / 8 * 8;
+}
+
+// The records block: the entries, the copies, the conversions' state when the plan converts
+// and, when the plan keeps an index, its two sets.
+static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
+{
+    size_t conversion = plan->convertTo ? (sizeof(ConversionWork) + 7) / 8 * 8 : 0;
+    size_t bytes = RecordsBytes(entries, copies) + conversion;
+    size_t setBytes = plan->indexed ? TextSetBytes(copies) : 0;
+    // An empty playlist still has a plan: a block of one byte at least.
+    char* block = (char*)malloc(bytes + 2 * setBytes + 1);
+    if (!block)
+        return false;
+    if (conversion)
+        plan->conversion = (ConversionWork*)(block + RecordsBytes(entries, copies));
+    plan->entries = (PlannedEntry*)block;
+    plan->copies = (PlannedCopy*)(block + RecordsBytes(entries, 0));
+    plan->copyCapacity = (uint32_t)copies;
+    if (plan->indexed) {
+        plan->sources = PlaceTextSet(block + bytes, copies);
+        plan->destinations = PlaceTextSet(block + bytes + setBytes, copies);
+    }
+    return true;
+}
+
+// --- Entries ---------------------------------------------------------------------------------
+
+// The song of a present entry, its destination made; NoCopy when no name fits, or, with
+// `outOfMemory` set, when there is no room for its texts. Kept in step, a source met before
+// has its copy already.
+static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
+                         const wchar_t* path, const FileFacts& facts, bool* outOfMemory)
+{
+    if (plan->keepsInStep) {
+        uint32_t earlier = FindCopyBySource(*plan, path);
+        if (earlier != NoCopy)
+            return earlier;
+    }
+    size_t pathLength = wcslen(path);
+    if (!ReservePlanText(plan, pathLength + 1 + MostPathLength + 1)) {
+        *outOfMemory = true;
+        return NoCopy;
+    }
+    uint32_t source = AddPlanText(plan, path, pathLength);
+    uint32_t destination = (uint32_t)plan->textLength;
+    bool converted = plan->convertTo && !DevicePlays(path);
+    size_t length = MakeDestination(*plan, prefix, index, path,
+                                    converted ? plan->convertedExtension : nullptr,
+                                    plan->texts + destination);
+    if (!length) {
+        plan->textLength = source;
+        return NoCopy;
+    }
+    plan->texts[destination + length] = 0;
+    plan->textLength += length + 1;
+    uint64_t size = converted ? ConvertedSizeGuess(path, facts.size) : facts.size;
+    uint32_t song = AddPlannedCopy(plan, source, destination, size);
+    if (song == NoCopy)
+        return song;
+    PlannedCopy& copy = plan->copies[song];
+    copy.converted = converted;
+    // A converted copy differs from its source in size by nature: it is there and no older.
+    if (plan->keepsInStep)
+        copy.unchanged = converted ? IsConversionOf(facts, plan->texts + destination)
+                                   : IsUnchangedCopyOf(facts, plan->texts + destination);
+    return song;
+}
+
+// What the playlist file says of a copied entry: its title and its length.
+static bool NoteTitleAndLength(CopyPlan* plan, LengthReading* lengths, PlannedEntry* entry,
+                               const wchar_t* path)
+{
+    wchar_t title[HostTextCapacity];
+    CopyPlaylistTitle(entry->index, title);
+    entry->seconds = EntryLength(lengths, entry->index, path);
+    entry->title = AddPlanText(plan, title, wcslen(title));
+    return entry->title != NoText;
+}
+
+static bool IsFolder(const wchar_t* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Takes entry `index` into the plan; false without memory.
+static bool PlanEntry(CopyPlan* plan, const NumberPrefix& prefix, LengthReading* lengths,
+                      int index)
+{
+    PlannedEntry& entry = plan->entries[plan->entryCount++];
+    entry = {index, EntryFate::Missing, NoCopy, NoText, -1, 0};
+    wchar_t path[HostTextCapacity];
+    FileFacts facts;
+    bool named = CopyPlaylistFile(index, path);
+    if (!named || !QueryFileFacts(path, &facts)) {
+        entry.fate = named && IsFolder(path) ? EntryFate::Folder : EntryFate::Missing;
+        NoteSkippedEntry(&plan->skipped, path);
+        return true;
+    }
+    bool outOfMemory = false;
+    entry.song = PlanSong(plan, prefix, index, path, facts, &outOfMemory);
+    if (entry.song == NoCopy) {
+        entry.fate = EntryFate::NoName;
+        NoteSkippedEntry(&plan->skipped, path);
+        return !outOfMemory;
+    }
+    entry.fate = plan->copies[entry.song].unchanged ? EntryFate::Unchanged : EntryFate::Copied;
+    return !plan->writesPlaylist || NoteTitleAndLength(plan, lengths, &entry, path);
+}
+
+// The entries to go through, in playlist order: every one, or the selected ones.
+static bool PlanEntries(CopyPlan* plan, const NumberPrefix& prefix, LengthReading* lengths)
+{
+    if (!State.Options.OnlySelected) {
+        for (int index = 0; index < plan->considered; ++index)
+            if (!PlanEntry(plan, prefix, lengths, index))
+                return false;
+        return true;
+    }
+    // The selection is walked as the dialog counted it.
+    int index = -1;
+    for (int taken = 0; taken < plan->considered; ++taken) {
+        index = NextSelectedEntry(index, State.PlaylistCount);
+        if (index < 0)
+            break;
+        if (!PlanEntry(plan, prefix, lengths, index))
+            return false;
+    }
+    return true;
+}
+
+// --- The plan --------------------------------------------------------------------------------
+
+static void StartPlan(CopyTarget target, CopyPlan* plan)
+{
+    const CopyOptions& options = State.Options;
+    *plan = {};
+    lstrcpynW(plan->target, target.path, PathCapacity);
+    plan->folderLength = target.folderLength;
+    plan->writesPlaylist = options.SavePlaylist && NamePlaylistFile({plan->target, plan->folderLength});
+    plan->keepsInStep = options.SkipUnchanged != 0;
+    plan->indexed = plan->keepsInStep ||
+                    (options.SavePlaylist && options.RemoveDropped && !options.OnlySelected);
+    int count = options.OnlySelected ? State.SelectedCount : State.PlaylistCount;
+    plan->considered = count > 0 ? count : 0;
+    ChooseConversion(plan);
+}
+
+static size_t GuessedText(const CopyPlan& plan)
+{
+    size_t perEntry = GuessedEntryText + (plan.writesPlaylist ? GuessedTitle : 0) +
+                      (State.Options.CopyCompanions ? GuessedCompanions : 0);
+    return (size_t)plan.considered * perEntry + PathCapacity;
+}
+
+bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
+{
+    StartPlan(target, plan);
+    size_t entries = (size_t)plan->considered;
+    // A song's lyrics and its folder's cover: at most two companions a song.
+    size_t copies = entries * (State.Options.CopyCompanions ? 3 : 1);
+    if (!PlaceRecords(plan, entries, copies) || !ReservePlanText(plan, GuessedText(*plan))) {
+        FreeCopyPlan(plan);
+        return false;
+    }
+    NumberPrefix prefix = MakeNumberPrefix(State.PlaylistCount, State.Options.NumberFilenames != 0);
+    LengthReading lengths = {};
+    if (plan->writesPlaylist)
+        lengths = StartReadingLengths();
+    bool planned = PlanEntries(plan, prefix, &lengths);
+    plan->songCount = plan->copyCount;
+    EndReadingLengths(lengths);
+    // Without the memory to match covers the songs are copied all the same.
+    if (planned && State.Options.CopyCompanions)
+        AppendCompanions(plan);
+    if (!planned)
+        FreeCopyPlan(plan);
+    return planned;
+}
