@@ -5,6 +5,7 @@
 #include <string>
 #include "bench/benches.h"
 #include "convert/conversions.h"
+#include "dialog/conversion_window.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 #include "plan/copy_plan.h"
@@ -36,7 +37,7 @@ static ConversionTimes TimeConversions(HostSimulator* host, const std::wstring& 
     host->encoders.secondsConverting = 0;
     uint64_t before = AllocationCount();
     LARGE_INTEGER start = Now();
-    times.failed = RunConversions(&plan);
+    times.failed = RunConversions(&plan, ConversionWindow);
     times.total = SecondsSince(start);
     times.allocations = AllocationCount() - before;
     times.simulated = host->encoders.secondsConverting;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 #include "bench/benches.h"
+#include "dialog/room_question.h"
+#include "dialog/run_boxes.h"
 #include "files/file_facts.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
@@ -57,7 +59,7 @@ static RunTimes TimeRun(const std::wstring& target)
     CopyPlan plan;
     PreparedRun run = {};
     bool prepared = MakeCopyPlan({path, (int)target.size()}, &plan) &&
-                    ConfirmRoom(State.HostWindow, &plan) && PrepareCopy(&plan, &run);
+                    ConfirmRoom(State.HostWindow, &plan) && PrepareCopy(&plan, RunBoxes, &run);
     CopyOutcome outcome = prepared ? NoteDestinations(run.lists) : CopyOutcome{};
     times.preparation = SecondsSince(start);
     start = Now();

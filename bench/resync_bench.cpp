@@ -2,6 +2,8 @@
 #include <stdio.h>
 #include <string>
 #include "bench/benches.h"
+#include "dialog/room_question.h"
+#include "dialog/run_boxes.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
@@ -30,7 +32,7 @@ static TimedRun RunTimed(const std::wstring& target)
     bool confirmed = MakeCopyPlan({path, nameOffset}, &plan) && ConfirmRoom(State.HostWindow, &plan);
     uint64_t checked = AllocationCount();
     if (confirmed)
-        RunCopy(&plan);
+        RunCopy(&plan, RunBoxes);
     FreeCopyPlan(&plan);
     return {SecondsSince(start), checked - before, AllocationCount() - checked};
 }

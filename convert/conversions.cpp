@@ -1,6 +1,5 @@
 #include "convert/conversions.h"
 #include <wchar.h>
-#include "dialog/conversion_window.h"
 #include "files/file_facts.h"
 
 // A conversion that gives no sign of life for a minute is taken to have failed; one asked to
@@ -49,18 +48,18 @@ static bool IsWhole(const wchar_t* path)
 // A conversion cancelled or silent is asked to stop, and its messages taken while it does: the
 // player waits for its thread when told to end it, and that thread may be sending word to the
 // window on this very thread.
-static void StopConversion(ConversionWork* work)
+static void StopConversion(ConversionWork* work, const ConversionView& view)
 {
     if (work->ended)
         return;
     work->request.killswitch = 1;
     work->lastSign = GetTickCount();
-    AwaitConversion(work, StopLimit);
+    view.await(work, StopLimit);
 }
 
 // The player converts into the part file; whole, it takes the source's tags and replaces the
 // copy (an older conversion, say). Every conversion that started is ended.
-static bool ConvertOne(CopyPlan* plan, const PlannedCopy& copy)
+static bool ConvertOne(CopyPlan* plan, const ConversionView& view, const PlannedCopy& copy)
 {
     ConversionWork* work = plan->conversion;
     const wchar_t* destination = PlanText(*plan, copy.destination);
@@ -81,9 +80,9 @@ static bool ConvertOne(CopyPlan* plan, const PlannedCopy& copy)
     }
     // The player's own work goes first: it stays usable while it converts.
     SetConversionPriority(&request, THREAD_PRIORITY_BELOW_NORMAL);
-    AwaitConversion(work, NoSignLimit);
+    view.await(work, NoSignLimit);
     bool whole = work->ended;
-    StopConversion(work);
+    StopConversion(work, view);
     EndConversion(&request);
     whole = whole && IsWhole(work->part);
     if (whole) {
@@ -106,7 +105,7 @@ static const wchar_t* TitleOf(const CopyPlan& plan, uint32_t copy)
     return name;
 }
 
-uint32_t RunConversions(CopyPlan* plan)
+uint32_t RunConversions(CopyPlan* plan, const ConversionView& view)
 {
     uint32_t count = CountConversions(*plan), failed = 0;
     ConversionWork* work = plan->conversion;
@@ -114,20 +113,20 @@ uint32_t RunConversions(CopyPlan* plan)
         return count;
     *work = {};
     work->count = count;
-    bool shown = OpenConversionWindow(work);
+    bool shown = view.open(work);
     for (uint32_t i = 0; i < plan->songCount; ++i) {
         PlannedCopy& copy = plan->copies[i];
         if (!copy.converted || !IsToCopy(copy))
             continue;
         if (shown && !work->cancelled) {
-            ShowConversion(work, TitleOf(*plan, i));
-            copy.inPlace = ConvertOne(plan, copy);
+            view.show(work, TitleOf(*plan, i));
+            copy.inPlace = ConvertOne(plan, view, copy);
         } else {
             copy.inPlace = false;
         }
         failed += copy.inPlace ? 0 : 1;
         ++work->done;
     }
-    CloseConversionWindow(work);
+    view.close(work);
     return failed;
 }

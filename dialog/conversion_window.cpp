@@ -88,7 +88,7 @@ static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wP
     }
 }
 
-bool OpenConversionWindow(ConversionWork* work)
+static bool OpenConversionWindow(ConversionWork* work)
 {
     FetchFormats(work);
     // A language pack made before the conversions has no template 103: the module's own stands in.
@@ -104,7 +104,7 @@ bool OpenConversionWindow(ConversionWork* work)
     return true;
 }
 
-void ShowConversion(ConversionWork* work, const wchar_t* title)
+static void ShowConversion(ConversionWork* work, const wchar_t* title)
 {
     wchar_t line[LineCapacity] = {};
     FormatBounded(line, LineCapacity, work->lineFormat, (unsigned)(work->done + 1), (unsigned)work->count, title);
@@ -121,7 +121,7 @@ static bool StillAwaited(const ConversionWork& work, DWORD limit)
     return work.request.killswitch || !work.cancelled;
 }
 
-void AwaitConversion(ConversionWork* work, DWORD limit)
+static void AwaitConversion(ConversionWork* work, DWORD limit)
 {
     while (StillAwaited(*work, limit)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMilliseconds, QS_ALLINPUT);
@@ -141,9 +141,12 @@ void AwaitConversion(ConversionWork* work, DWORD limit)
     }
 }
 
-void CloseConversionWindow(ConversionWork* work)
+static void CloseConversionWindow(ConversionWork* work)
 {
     if (work->window)
         DestroyWindow(work->window);
     work->window = nullptr;
 }
+
+const ConversionView ConversionWindow = {OpenConversionWindow, ShowConversion, AwaitConversion,
+                                         CloseConversionWindow};

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commdlg.h>
 #include "dialog/option_boxes.h"
+#include "dialog/room_question.h"
+#include "dialog/run_boxes.h"
 #include "dialog/size_counter.h"
 #include "files/file_facts.h"
 #include "host/host_link.h"
@@ -61,7 +63,7 @@ void ShowCopyDialog()
     // The run takes messages while it converts: the command waits for it to end.
     State.CopyRunning = 1;
     if (GetSaveFileNameW(&request) && plan.entries)
-        RunCopy(&plan);
+        RunCopy(&plan, RunBoxes);
     FreeCopyPlan(&plan);
     State.CopyRunning = 0;
 }

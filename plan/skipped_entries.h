@@ -1,5 +1,6 @@
 // The playlist entries a run leaves out (no file found, a folder, or no name Windows takes
-// fits), told in one box before the copy, however many they are.
+// fits), told in one box before the copy, however many they are: the first paths (a long one
+// shortened in its middle) and how many more.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -19,7 +20,3 @@ struct SkippedEntries {
 
 // Notes an entry left out, with its path as the host gives it (null for none).
 void NoteSkippedEntry(SkippedEntries* skipped, const wchar_t* path);
-// Shows the one box, owned by the host window: string 4 for a single entry, else string 15
-// with the first paths (a long one shortened in its middle) and string 16 for the rest.
-// Nothing when no entry was left out. `entryCount` is the playlist's.
-void ReportSkippedEntries(const SkippedEntries& skipped, int entryCount);

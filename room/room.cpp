@@ -3,11 +3,7 @@
 #include <wchar.h>
 #include "files/file_facts.h"
 #include "playlist/playlist_file.h"
-#include "resources/resource_ids.h"
-#include "text/localised_text.h"
-#include "text/message_box.h"
 
-static const int SizeTextCapacity = 64;
 // Where a volume does not tell its clusters.
 static const uint64_t UsualCluster = 4096;
 static const uint32_t NoFolder = 0xFFFFFFFF;
@@ -264,34 +260,16 @@ void CopyEverySong(CopyPlan* plan)
             plan->entries[i].fate = EntryFate::Copied;
 }
 
-// --- The question ----------------------------------------------------------------------------
-
-static int AskAboutRoom(HWND owner, const RoomWeighing& weighing)
-{
-    wchar_t needed[SizeTextCapacity] = {}, available[SizeTextCapacity] = {};
-    FormatByteSize(needed, SizeTextCapacity, weighing.needed, SizeRounding::Up);
-    FormatByteSize(available, SizeTextCapacity, weighing.available, SizeRounding::Down);
-    if (!weighing.fitting)
-        return ShowFormattedBox(owner, MB_YESNO, SpaceShortString, BoxTextCapacity, needed, available);
-    return ShowFormattedBox(owner, MB_YESNOCANCEL, FitQuestionString, BoxTextCapacity, needed,
-                            available, (unsigned)weighing.fitting, (unsigned)weighing.songs);
-}
-
-bool ConfirmRoom(HWND owner, CopyPlan* plan)
+bool FindShortfall(CopyPlan* plan, RoomShortfall* shortfall)
 {
     RoomWeighing weighing;
     // A place whose free space cannot be had is not held up here; the shell copy reports.
     if (!WeighRoom(plan, &weighing))
-        return true;
+        return false;
     bool roomy = weighing.needed <= weighing.available;
     if (!roomy)
         FitToRoom(plan, &weighing);
     FreeRoomWeighing(&weighing);
-    if (roomy)
-        return true;
-    int answer = AskAboutRoom(owner, weighing);
-    if (answer == IDYES && weighing.fitting)
-        return true;
-    CopyEverySong(plan);
-    return answer == IDYES || (answer == IDNO && weighing.fitting);
+    *shortfall = {weighing.needed, weighing.available, weighing.fitting, weighing.songs};
+    return !roomy;
 }

@@ -1,9 +1,8 @@
 // The room a plan's copies take on its target, weighed when the user confirms the target: each
 // file the run writes in whole clusters of the target's volume (the playlist file by the
 // lines it will hold, a cluster at least), each new folder a cluster more, a copy the run
-// replaces freeing what its file takes, an unchanged copy needing nothing. When
-// the copies need more than is free, the user is asked whether to copy what fits, all of them
-// anyway, or to choose another folder.
+// replaces freeing what its file takes, an unchanged copy needing nothing. When the copies need
+// more than is free, what fits is found, and the user chooses (dialog/room_question.h).
 #pragma once
 #include <windows.h>
 #include <stdint.h>
@@ -39,7 +38,12 @@ void FreeRoomWeighing(RoomWeighing* weighing);
 // Takes every copy back that was left out for room.
 void CopyEverySong(CopyPlan* plan);
 
-// Weighs the plan and, when the copies need more than is free, asks `owner`: with some that fit,
-// Yes leaves the rest out, No copies them all, Cancel goes back; with none that fit, Yes copies
-// them all and No goes back. False when the user goes back to the dialog.
-bool ConfirmRoom(HWND owner, CopyPlan* plan);
+// What the copies need beyond the room there.
+struct RoomShortfall {
+    uint64_t needed, available;
+    uint32_t fitting, songs;  // the songs to be copied that fit, of those to be copied
+};
+// Weighs the plan on its target; when the copies need more than is free, leaves out what does
+// not fit (FitToRoom) and says by how much. False when every copy fits, or when the room there
+// cannot be had: the shell copy then reports.
+bool FindShortfall(CopyPlan* plan, RoomShortfall* shortfall);

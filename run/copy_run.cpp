@@ -2,14 +2,8 @@
 #include "convert/conversions.h"
 #include "host/host_link.h"
 #include "playlist/playlist_file.h"
-#include "resources/resource_ids.h"
 #include "state/plugin_state.h"
 #include "sync/leftovers.h"
-#include "text/message_box.h"
-
-// Every box of the run: OK only, no icon, owned by the host window.
-static const UINT RunBoxStyle = MB_OK;
-static const DWORD ReasonCapacity = 256;
 
 // Keeping a folder in step, the copies the previous playlist file named and this run does not
 // make may go: that file is read before the run writes it anew.
@@ -22,24 +16,19 @@ static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
 }
 
 // Kept in step, a run with nothing new or changed says so.
-static void TellWhenAllIsUnchanged(const CopyPlan& plan, const CopyLists& lists)
+static void TellWhenAllIsUnchanged(const CopyPlan& plan, const PreparedRun& run)
 {
-    if (plan.keepsInStep && lists.songs == 0 && plan.songCount > 0)
-        ShowFormattedBox(State.HostWindow, RunBoxStyle, AllUnchangedString, BoxTextCapacity,
-                         (unsigned)plan.songCount);
+    if (plan.keepsInStep && run.lists.songs == 0 && plan.songCount > 0)
+        run.prompts->tellAllUnchanged(plan.songCount);
 }
 
-// A playlist file not written whole is gone; the box says why.
-static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan)
+// A playlist file not written whole is gone; the user is told why.
+static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan, const PreparedRun& run)
 {
     DWORD error = 0;
     PlaylistWrite written = WritePlaylistFile(plan, &error);
-    if (written == PlaylistWrite::NotWhole) {
-        wchar_t reason[ReasonCapacity];
-        FetchSystemReason(error, reason, ReasonCapacity);
-        ShowFormattedBox(State.HostWindow, RunBoxStyle, PlaylistWriteErrorString, BoxTextCapacity,
-                         reason);
-    }
+    if (written == PlaylistWrite::NotWhole)
+        run.prompts->tellPlaylistNotWhole(error);
     return written;
 }
 
@@ -58,26 +47,27 @@ static bool WritePlaylistFirst(CopyPlan* plan, PreparedRun* run)
     StopPlayback();
     ExpectEveryCopy(plan);
     if (plan->writesPlaylist) {
-        PlaylistWrite written = WriteThePlaylistFile(*plan);
+        PlaylistWrite written = WriteThePlaylistFile(*plan, *run);
         run->playlistWritten = written == PlaylistWrite::Written;
         if (written != PlaylistWrite::NotOpened)
             return true;
     }
-    ShowBox(State.HostWindow, RunBoxStyle, PlaylistCreateErrorString);
+    run->prompts->tellPlaylistNotCreated();
     return false;
 }
 
-bool PrepareCopy(CopyPlan* plan, PreparedRun* run)
+bool PrepareCopy(CopyPlan* plan, const RunPrompts& prompts, PreparedRun* run)
 {
-    *run = {false, {}};
+    *run = {false, {}, &prompts};
     if (!MakeShellLists(*plan, &run->lists))
         return false;
     PreviousPlaylist previous = ReadWhatThePlaylistNamed(*plan);
     bool going = WritePlaylistFirst(plan, run);
     if (going) {
-        ReportSkippedEntries(plan->skipped, plan->considered);
-        RemoveLeftovers(previous, *plan);
-        TellWhenAllIsUnchanged(*plan, run->lists);
+        if (plan->skipped.count)
+            prompts.tellSkippedEntries(plan->skipped, plan->considered);
+        RemoveLeftovers(previous, *plan, prompts.askToRemoveLeftovers);
+        TellWhenAllIsUnchanged(*plan, *run);
     }
     FreePlaylistBytes(&previous.file);
     if (!going)
@@ -94,21 +84,20 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
         NoteCopiesInPlace(*outcome, run->lists, plan);
     // The songs the device cannot play are converted once the shell has copied the rest.
     uint32_t converting = CountConversions(*plan);
-    missing += RunConversions(plan);
+    missing += RunConversions(plan, *run->prompts->conversions);
     // The file listed every copy to be made: it is written anew when not all are there.
     if (run->playlistWritten && missing)
-        WriteThePlaylistFile(*plan);
+        WriteThePlaylistFile(*plan, *run);
     if (missing)
-        ShowFormattedBox(State.HostWindow, RunBoxStyle, FailedCopiesString, BoxTextCapacity,
-                         (unsigned)missing, (unsigned)(outcome->songs + converting));
+        run->prompts->tellCopiesMissing(missing, outcome->songs + converting);
     FreeCopyOutcome(outcome);
     FreeShellLists(&run->lists);
 }
 
-void RunCopy(CopyPlan* plan)
+void RunCopy(CopyPlan* plan, const RunPrompts& prompts)
 {
     PreparedRun run;
-    if (!plan->entries || !PrepareCopy(plan, &run))
+    if (!plan->entries || !PrepareCopy(plan, prompts, &run))
         return;
     CopyOutcome outcome = NoteDestinations(run.lists);
     // With no present (or no changed) entry there is nothing to hand to the shell.

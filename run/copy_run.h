@@ -2,24 +2,45 @@
 // is made.
 #pragma once
 #include <windows.h>
+#include "convert/conversions.h"
 #include "plan/copy_plan.h"
+#include "plan/skipped_entries.h"
 #include "run/copy_outcome.h"
 #include "run/shell_lists.h"
 
+// How the run asks the user and tells what came of it. The copy dialog fills it with its boxes
+// and the conversions' window (dialog/run_boxes.h); a test may answer with its own.
+struct RunPrompts {
+    // The entries left out, before the copy, of the `considered` ones gone through.
+    void (*tellSkippedEntries)(const SkippedEntries& skipped, int considered);
+    // Whether the `count` copies no longer in the playlist go.
+    bool (*askToRemoveLeftovers)(uint32_t count);
+    // Kept in step, none of the `songs` needs copying.
+    void (*tellAllUnchanged)(uint32_t songs);
+    // The playlist file could not be created: the run ends there.
+    void (*tellPlaylistNotCreated)();
+    // The playlist file could not be written whole, for the system's `error`: it is removed.
+    void (*tellPlaylistNotWhole)(DWORD error);
+    // After the copy, `missing` of the `songs` to be copied are not there.
+    void (*tellCopiesMissing)(uint32_t missing, uint32_t songs);
+    const ConversionView* conversions;
+};
+
 // Copies what the plan says into its target. The plan stays the caller's.
-void RunCopy(CopyPlan* plan);
+void RunCopy(CopyPlan* plan, const RunPrompts& prompts);
 
 // The run's parts, apart so that their costs can be weighed against each other.
 struct PreparedRun {
     bool playlistWritten;  // the playlist file lists the copies as they are to be
     CopyLists lists;
+    const RunPrompts* prompts;
 };
 // Everything before the shell copy: stops playback and writes the playlist file when one is
 // wanted (listing the copies as they are to be, so that it has its room before they take the
 // rest), tells in one box which entries are left out, offers to remove the copies that left
 // the playlist, says when every copy is there unchanged, and makes the shell's lists. False
 // when the run ends there: the playlist file cannot be created, or no memory.
-bool PrepareCopy(CopyPlan* plan, PreparedRun* run);
+bool PrepareCopy(CopyPlan* plan, const RunPrompts& prompts, PreparedRun* run);
 // After the shell copy: checks what came of it, converts the songs the device cannot play,
 // lists in the playlist file only the copies that are there, and tells in one box the copies
 // not made. Frees what `run` holds.

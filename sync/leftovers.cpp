@@ -9,7 +9,6 @@
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
-#include "text/message_box.h"
 
 static const size_t PreviousPlaylistLimit = 16 * 1024 * 1024;
 
@@ -208,12 +207,6 @@ static void CollectLeftovers(const PreviousPlaylist& previous, const CopyPlan& p
     }
 }
 
-static bool AskToRemove(unsigned count)
-{
-    return ShowFormattedBox(State.HostWindow, MB_YESNO, RemoveLeftoversString, BoxTextCapacity,
-                            count) == IDYES;
-}
-
 // The question has been asked already; the Recycle Bin keeps what the user may want back.
 static void MoveToRecycleBin(const wchar_t* list)
 {
@@ -269,7 +262,8 @@ static void RemoveEmptiedFolders(const wchar_t* list, size_t folderLength)
     }
 }
 
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan)
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan,
+                     bool (*askToRemove)(uint32_t count))
 {
     if (!previous.file.bytes || !plan.indexed)
         return;
@@ -284,7 +278,7 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan)
     Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, paths), 0};
     *found.write = 0;
     CollectLeftovers(previous, plan, &found);
-    if (found.count && AskToRemove(found.count)) {
+    if (found.count && askToRemove(found.count)) {
         MoveToRecycleBin(found.list);
         RemoveEmptiedFolders(found.list, (size_t)plan.folderLength);
     }

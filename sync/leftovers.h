@@ -29,6 +29,7 @@ bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
 // Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
 // inside the plan's target that no copy of the plan (unchanged, or left out for room, alike)
 // goes to or comes from, and that are not a playlist file. When there are any, asks whether to
-// remove them, and on Yes puts them in the Recycle Bin where the drive has one, in one shell
+// remove them, and on yes puts them in the Recycle Bin where the drive has one, in one shell
 // delete, then removes the folders inside the target that they leave empty.
-void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan);
+void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan,
+                     bool (*askToRemove)(uint32_t count));

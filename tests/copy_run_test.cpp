@@ -1,5 +1,7 @@
 #include <string>
 #include <vector>
+#include "dialog/conversion_window.h"
+#include "dialog/room_question.h"
 #include "host/host_link.h"
 #include "hostsim/dialog_watcher.h"
 #include "plan/copy_plan.h"
@@ -32,13 +34,13 @@ protected:
     }
 
     // Confirms `folderPart` as the dialog would, with the ignored name after it, and runs.
-    void Run(const std::wstring& folderPart)
+    void Run(const std::wstring& folderPart, const RunPrompts& prompts = RunBoxes)
     {
         wmemset(path, Sentinel, PathCapacity + Guard);
         std::wstring confirmed = folderPart + L"(Filename Ignored)";
         confirmed.resize(std::min(confirmed.size(), (size_t)PathCapacity - 1));
         wmemcpy(path, confirmed.c_str(), confirmed.size() + 1);
-        PlanAndRun({path, (int)folderPart.size()});
+        PlanAndRun({path, (int)folderPart.size()}, prompts);
     }
     void Run() { Run(target); }
 
@@ -564,6 +566,42 @@ TEST_P(LeftoverRemoval, OnlyFilesTheOldPlaylistNamesInsideTheTargetGo)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, LeftoverRemoval, ::testing::Values(IDYES, IDNO));
+
+// What the run asks and tells goes through its prompts: a table of the test's own answers the
+// question and hears every report, and no window opens.
+struct Told {
+    uint32_t skipped, asked, unchanged, missing;
+    bool removes;
+};
+Told told;
+const RunPrompts Recorded = {
+    [](const SkippedEntries& skipped, int) { told.skipped = skipped.count; },
+    [](uint32_t count) { told.asked = count; return told.removes; },
+    [](uint32_t songs) { told.unchanged = songs; },
+    [] { ADD_FAILURE() << "the playlist file was not created"; },
+    [](DWORD) { ADD_FAILURE() << "the playlist file was not written whole"; },
+    [](uint32_t missing, uint32_t) { told.missing = missing; },
+    &ConversionWindow,
+};
+
+TEST_F(CopyRun, ItsQuestionsAreAnsweredAndItsReportsHeardWithoutAWindow)
+{
+    std::wstring a = Source(L"a.mp3", "a"), c = Source(L"c.mp3", "c");
+    State.Options = OptionsOn("SavePlaylist SkipUnchanged RemoveDropped");
+    SetPlaylist({{a, L"A", 1}, {c, L"C", 2}});
+    told = {};
+    Run(target, Recorded);
+    SetPlaylist({{a, L"A", 1}, {source + L"gone.mp3", L"Gone", 2}});
+    Run(target, Recorded);
+
+    EXPECT_EQ(told.skipped, 1u);
+    EXPECT_EQ(told.asked, 1u) << "c.mp3 left the playlist";
+    EXPECT_EQ(told.unchanged, 1u);
+    EXPECT_EQ(told.missing, 0u);
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"a.mp3", L"c.mp3", L"playlist.m3u"}))
+        << "the answer was No";
+    EXPECT_TRUE(watcher.boxes.empty());
+}
 
 TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
 {

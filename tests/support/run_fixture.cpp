@@ -1,14 +1,14 @@
+#include "support/run_fixture.h"
 #include "plan/copy_plan.h"
 #include "run/copy_run.h"
 #include "run/make_plan.h"
-#include "support/run_fixture.h"
 
-bool PlanAndRun(CopyTarget target)
+bool PlanAndRun(CopyTarget target, const RunPrompts& prompts)
 {
     CopyPlan plan;
     if (!MakeCopyPlan(target, &plan))
         return false;
-    RunCopy(&plan);
+    RunCopy(&plan, prompts);
     FreeCopyPlan(&plan);
     return true;
 }
