@@ -6,10 +6,12 @@
 #include "bench/benches.h"
 #include "files/file_facts.h"
 #include "host/host_link.h"
+#include "host/host_link_internal.h"
 #include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 #include "plan/copy_plan.h"
 #include "room/room.h"
+#include "room/room_internal.h"
 #include "run/make_plan.h"
 #include "state/plugin_state.h"
 

@@ -13,6 +13,7 @@
 #include "room/room.h"
 #include "run/copy_outcome.h"
 #include "run/copy_run.h"
+#include "run/copy_run_internal.h"
 #include "run/make_plan.h"
 #include "state/plugin_state.h"
 

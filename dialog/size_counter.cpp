@@ -1,4 +1,5 @@
 #include "dialog/size_counter.h"
+#include "dialog/size_counter_internal.h"
 #include "files/file_facts.h"
 #include "host/host_link.h"
 #include "resources/resource_ids.h"

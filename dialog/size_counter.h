@@ -25,10 +25,6 @@ void AnswerCounterPath(WPARAM entry, LPARAM request);
 // keeps the module loaded until it has ended. False when no thread could be started.
 bool StartSizeCounter(HWND dialog);
 
-// The thread routine; its argument is the dialog window. Ends through
-// FreeLibraryAndExitThread, releasing the reference StartSizeCounter took for it.
-DWORD WINAPI SizeCounterThread(LPVOID dialog);
-
 // Notes a total of the whole playlist, or of the selection, and shows it in the size read-out,
 // e.g. "+12.3 MiB" while counting, when it is the one the selection box asks for.
 void ShowSizeProgress(HWND dialog, WPARAM total, LPARAM counting);

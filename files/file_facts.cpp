@@ -80,12 +80,6 @@ bool IsConversionOf(const FileFacts& source, const wchar_t* conversion)
            existing.writeTime + WriteTimeTolerance >= source.writeTime;
 }
 
-bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy)
-{
-    FileFacts original;
-    return QueryFileFacts(source, &original) && IsUnchangedCopyOf(original, copy);
-}
-
 bool QueryFreeSpace(const wchar_t* folder, uint64_t* available)
 {
     ULARGE_INTEGER free = {}, total = {};

@@ -23,8 +23,6 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size);
 // A copy that is there already as a file of its source's size, written no earlier than its
 // source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
 // counts as changed.
-bool IsUnchangedCopy(const wchar_t* source, const wchar_t* copy);
-// The same, for a source whose facts are known already.
 bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy);
 // A conversion of a source, whose size differs by nature: there, and written no earlier than
 // its source.

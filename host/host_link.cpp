@@ -1,4 +1,5 @@
 #include "host/host_link.h"
+#include "host/host_link_internal.h"
 #include "state/plugin_state.h"
 
 const GUID LanguageServiceGuid = {
@@ -7,6 +8,11 @@ const GUID ApplicationServiceGuid = {
     0x23B96771, 0x09D7, 0x46D3, {0x9A, 0xE2, 0x20, 0xDC, 0xEA, 0x6C, 0x86, 0xEA}};
 const GUID PluginLanguageGuid = {
     0x5E31A0C4, 0x7D2B, 0x4f18, {0xA6, 0xC9, 0x0B, 0x8E, 0x4F, 0x27, 0xD5, 0x13}};
+
+// What 281 answers for wParam -1 (a menu whose first submenu is the main menu) and 0 (the main
+// menu itself). Hosts of 2008 know only 0 to 4 and answer null for -1.
+static const WPARAM MenuHolderOfMainMenu = (WPARAM)-1;
+static const WPARAM MainMenuItself = 0;
 
 static LRESULT SendHostRequest(HWND host, WPARAM wParam, HostCode code)
 {

@@ -25,11 +25,6 @@ enum HostCode : LPARAM {
     SelectedCountCode = 3030,
 };
 
-// What 281 answers for wParam -1 (a menu whose first submenu is the main menu) and 0 (the main
-// menu itself). Hosts of 2008 know only 0 to 4 and answer null for -1.
-const WPARAM MenuHolderOfMainMenu = (WPARAM)-1;
-const WPARAM MainMenuItself = 0;
-
 // The host's "stop" menu command, sent as WM_COMMAND.
 const WPARAM StopPlaybackCommand = 40047;
 
@@ -50,20 +45,12 @@ bool CopyPlaylistFile(int index, wchar_t* path);
 // Copies entry `index`'s title into `title` (HostTextCapacity units), cut to fit without
 // parting a surrogate pair. False, and `title` empty, when the host has none.
 bool CopyPlaylistTitle(int index, wchar_t* title);
-int PlaylistPosition();
 // The entries selected in the playlist editor, when there are some but not all of `count` and
 // the host tells them consistently (an older host answers 1 to what it does not know); else 0.
 int SelectedEntryCount(int count);
 // The next selected entry after `after` (-1: the first) in a playlist of `count` entries; -1
 // after the last, or where the host's answer does not go on through the playlist.
 int NextSelectedEntry(int after, int count);
-void SetPlaylistPosition(int index);
-// Stopped, the current entry's stored length in whole seconds, -1 where the host has not read
-// it yet. Playing or paused, the host answers the playing song's length instead, whatever
-// entry is current: ask it only while PlayerIsStopped.
-int CurrentTrackLength();
-// Whether the player is stopped: it answers 1 while playing and 3 while paused.
-bool PlayerIsStopped();
 HWND PlaylistWindow();
 // The main menu (what the menu 281 answers for -1 holds at position 0), or null.
 HMENU HostMainMenu();
@@ -87,8 +74,6 @@ bool FileMetadata(const wchar_t* path, const wchar_t* field, wchar_t* value, siz
 // The milliseconds the host's reader of `path` gives as its "length"; false when no reader
 // answered or the value is not a whole number. Only on the host's thread.
 bool ReaderLength(const wchar_t* path, uint64_t* milliseconds);
-// The reader's "length" of `path` in whole seconds, rounded; -1 when it gives none.
-int ReaderSeconds(const wchar_t* path);
 // How the lengths of a walk through the playlist are read. Stopped, the host's stored length of
 // each entry is the cheap answer, but only for the current entry: each is made current in turn,
 // and the user's entry comes back at the end. Playing or paused, the current entry is what plays

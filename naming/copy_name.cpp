@@ -1,4 +1,5 @@
 #include "naming/copy_name.h"
+#include "naming/copy_name_internal.h"
 #include <windows.h>
 #include <string.h>
 #include <wchar.h>
@@ -6,6 +7,9 @@
 #include "files/name_characters.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
+
+// " (4294967295)": the longest number that keeps a copy's name its own.
+static const size_t MostSuffixLength = 13;
 
 NamingRules NamingRulesForRun()
 {

@@ -14,8 +14,6 @@
 const size_t MostNameLength = 255;    // a file or folder name
 const size_t MostPathLength = 259;    // a whole destination: MAX_PATH less its terminator
 const size_t MostFolderLength = 247;  // a folder the shell creates: MAX_PATH less 12
-// " (4294967295)": the longest number that keeps a copy's name its own.
-const size_t MostSuffixLength = 13;
 
 // How the run at hand names its copies.
 struct NamingRules {
@@ -63,9 +61,6 @@ size_t ShortestFileName(const FileNameParts& parts, const NamingRules& rules);
 // Writes the file name, at most `most` units (no terminator), into `out`. Returns its
 // length, or 0 when not even an empty base fits.
 size_t MakeFileName(const FileNameParts& parts, const NamingRules& rules, size_t most, wchar_t* out);
-
-// Decimal digits of the entry count (at least 1).
-int NumberWidth(int count);
 
 // The "%0Nd_" format for the entry-number prefix and the prefix's length (0 when off).
 struct NumberPrefix {

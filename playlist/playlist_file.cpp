@@ -1,4 +1,5 @@
 #include "playlist/playlist_file.h"
+#include "playlist/playlist_file_internal.h"
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>

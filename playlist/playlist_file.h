@@ -32,13 +32,6 @@ PlaylistWrite WritePlaylistFile(const CopyPlan& plan, DWORD* error);
 uint64_t PlaylistHeaderBytes();
 uint32_t PlaylistEntryBytes(const CopyPlan& plan, const PlannedEntry& entry);
 
-// Converts the leading part of `text` into State.NarrowBuffer and returns the buffer: the
-// whole text when its converted form fits, otherwise the longest part that surely fits,
-// never ending inside a surrogate pair. `rest` receives where the part not yet converted
-// starts, or null when nothing is left. A null text, one that is a small number rather
-// than a pointer, and an empty text give the empty narrow text.
-const char* NarrowText(const wchar_t* text, UINT codePage, const wchar_t** rest);
-
 // A playlist file's bytes in one heap block: its first `most` bytes at the most. `bytes` is
 // null when there is no such file, it is empty or it could not be read; `whole` tells whether
 // the file held no more than was read.

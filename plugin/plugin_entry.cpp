@@ -38,7 +38,8 @@ static void Configure();
 static void ShutDown();
 static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-PluginRecord Record = {
+// The one record handed to the host. Its description names the about box's window.
+static PluginRecord Record = {
     RecordHeaderVersion,
     BuiltInDescription,
     StartUp,

@@ -5,9 +5,6 @@
 #include <windows.h>
 #include "state/plugin_state.h"
 
-// The one record handed to the host. Its description names the about box's window.
-extern PluginRecord Record;
-
 extern "C" PluginRecord* winampGetGeneralPurposePlugin();
 // Called by the host when the user removes the plug-in. Only `owner` is used: it owns the
 // question whether the saved options go too. Always answers 0.

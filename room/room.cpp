@@ -1,4 +1,5 @@
 #include "room/room.h"
+#include "room/room_internal.h"
 #include <stdlib.h>
 #include <wchar.h>
 #include "files/file_facts.h"

@@ -2,6 +2,7 @@
 #include "convert/conversions.h"
 #include "host/host_link.h"
 #include "playlist/playlist_file.h"
+#include "run/copy_run_internal.h"
 #include "state/plugin_state.h"
 #include "sync/leftovers.h"
 

@@ -1,4 +1,5 @@
 #include "sync/leftovers.h"
+#include "sync/leftovers_internal.h"
 #include <shellapi.h>
 #include <stdlib.h>
 #include <wchar.h>

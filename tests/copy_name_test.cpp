@@ -4,6 +4,7 @@
 #include <vector>
 #include <algorithm>
 #include "naming/copy_name.h"
+#include "naming/copy_name_internal.h"
 #include "resources/resource_ids.h"
 #include "support/case_names.h"
 #include "support/product_fixture.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include "host/host_link.h"
+#include "host/host_link_internal.h"
 #include "resources/resource_ids.h"
 #include "support/plugin_fixture.h"
 

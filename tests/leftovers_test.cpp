@@ -3,6 +3,7 @@
 #include "state/plugin_state.h"
 #include "support/case_names.h"
 #include "sync/leftovers.h"
+#include "sync/leftovers_internal.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 #include "playlist/playlist_file.h"
+#include "playlist/playlist_file_internal.h"
 #include "support/case_names.h"
 #include "support/plugin_fixture.h"
 

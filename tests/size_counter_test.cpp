@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "dialog/size_counter.h"
+#include "dialog/size_counter_internal.h"
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
 #include "support/plugin_fixture.h"

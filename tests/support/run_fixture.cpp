@@ -1,7 +1,7 @@
-#include "support/run_fixture.h"
 #include "plan/copy_plan.h"
 #include "run/copy_run.h"
 #include "run/make_plan.h"
+#include "support/run_fixture.h"
 
 bool PlanAndRun(CopyTarget target, const RunPrompts& prompts)
 {

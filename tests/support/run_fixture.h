@@ -1,8 +1,8 @@
 // Copy runs in the test program: sources below src\ and copies below out\ of the test's
 // folder, and every box answered, the shell's question before replacing a file with Yes.
 #pragma once
-#include "hostsim/dialog_watcher.h"
 #include "dialog/run_boxes.h"
+#include "hostsim/dialog_watcher.h"
 #include "plan/copy_target.h"
 #include "support/plugin_fixture.h"
 
