@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <stdlib.h>
 #include <wchar.h>
+#include "files/block_layout.h"
 #include "files/file_facts.h"
 #include "files/text_set.h"
 #include "naming/copy_name.h"
@@ -27,12 +28,7 @@ bool LyricsPathOf(const wchar_t* path, wchar_t* lyrics)
 {
     const wchar_t* extension;
     SplitPath(path, nullptr, &extension);
-    size_t kept = (size_t)(extension - path);
-    if (kept + LyricsExtensionLength >= (size_t)PathCapacity)
-        return false;
-    wmemcpy(lyrics, path, kept);
-    wmemcpy(lyrics + kept, LyricsExtension, LyricsExtensionLength + 1);
-    return true;
+    return JoinPath(lyrics, path, (size_t)(extension - path), LyricsExtension, LyricsExtensionLength);
 }
 
 // --- Lyrics ----------------------------------------------------------------------------------
@@ -86,11 +82,8 @@ static FoundCover FindCover(const wchar_t* folder, size_t folderLength)
     FoundCover cover = {};
     wchar_t path[PathCapacity];
     for (const wchar_t* name : CoverNames) {
-        size_t nameLength = wcslen(name);
-        if (folderLength + nameLength >= (size_t)PathCapacity)
+        if (!JoinPath(path, folder, folderLength, name, wcslen(name)))
             return cover;
-        wmemcpy(path, folder, folderLength);
-        wmemcpy(path + folderLength, name, nameLength + 1);
         FileFacts facts;
         if (!QueryFileFacts(path, &facts))
             continue;
@@ -143,7 +136,7 @@ static const FoundCover& CoverOf(LastFolder* last, const wchar_t* texts, uint32_
 {
     size_t length = FolderLength(texts + source);
     if (!last->known || last->length != length ||
-        !SameFileNamePrefix(texts + last->source, texts + source, length)) {
+        !SameFileName(texts + last->source, texts + source, length)) {
         *last = {source, length, length ? FindCover(texts + source, length) : FoundCover{}, true};
     }
     return last->cover;
@@ -176,14 +169,13 @@ static void AddCover(CopyPlan* plan, const FolderCovers& covers, uint32_t index)
     FolderCover* folder = &covers.folders[index];
     uint32_t folderLength = covers.names.lengths[index];
     wchar_t source[PathCapacity], destination[PathCapacity];
-    size_t nameLength = wcslen(folder->cover.name) + 1;
-    if (!folder->shared || folder->sourceLength + nameLength > (size_t)PathCapacity ||
-        folderLength + nameLength > (size_t)PathCapacity)
+    const wchar_t* name = folder->cover.name;
+    size_t nameLength = wcslen(name);
+    if (!folder->shared ||
+        !JoinPath(source, PlanText(*plan, folder->source), folder->sourceLength, name, nameLength) ||
+        !JoinPath(destination, PlanText(*plan, covers.names.starts[index]), folderLength, name,
+                  nameLength))
         return;
-    wmemcpy(source, PlanText(*plan, folder->source), folder->sourceLength);
-    wmemcpy(source + folder->sourceLength, folder->cover.name, nameLength);
-    wmemcpy(destination, PlanText(*plan, covers.names.starts[index]), folderLength);
-    wmemcpy(destination + folderLength, folder->cover.name, nameLength);
     FileFacts facts;
     if (QueryFileFacts(source, &facts))
         folder->copy = AddCompanion(plan, source, destination, facts);
@@ -199,14 +191,17 @@ struct CompanionWork {
 
 static char* PlaceCompanionWork(size_t songs, CompanionWork* work)
 {
-    size_t folderBytes = (songs * sizeof(FolderCover) + 7) / 8 * 8, tableBytes = PrefixTableBytes(songs),
-           setBytes = TextSetBytes(songs);
-    char* block = (char*)malloc(folderBytes + tableBytes + setBytes + songs * sizeof(uint32_t));
+    BlockLayout layout = {};
+    size_t folders = ReservePart(&layout, songs * sizeof(FolderCover));
+    size_t table = ReservePart(&layout, PrefixTableBytes(songs));
+    size_t lyrics = ReservePart(&layout, TextSetBytes(songs));
+    size_t songFolders = ReservePart(&layout, songs * sizeof(uint32_t));
+    char* block = AllocateBlock(layout);
     if (!block)
         return nullptr;
-    work->covers = {(FolderCover*)block, PlacePrefixTable(block + folderBytes, songs)};
-    work->lyrics = PlaceTextSet(block + folderBytes + tableBytes, songs);
-    work->songFolders = (uint32_t*)(block + folderBytes + tableBytes + setBytes);
+    work->covers = {(FolderCover*)(block + folders), PlacePrefixTable(block + table, songs)};
+    work->lyrics = PlaceTextSet(block + lyrics, songs);
+    work->songFolders = (uint32_t*)(block + songFolders);
     return block;
 }
 

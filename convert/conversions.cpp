@@ -25,9 +25,8 @@ static bool PrepareFolder(const wchar_t* destination, int targetLength, wchar_t*
     const wchar_t* name;
     SplitPath(destination, &name, nullptr);
     size_t folderLength = (size_t)(name - destination);
-    if (folderLength + wcslen(PartName) >= (size_t)PathCapacity)
+    if (!JoinPath(part, destination, folderLength, PartName, wcslen(PartName)))
         return false;
-    wmemcpy(part, destination, folderLength);
     for (size_t at = (size_t)targetLength; at < folderLength; ++at) {
         if (part[at] != L'\\')
             continue;
@@ -35,7 +34,6 @@ static bool PrepareFolder(const wchar_t* destination, int targetLength, wchar_t*
         CreateDirectoryW(part, nullptr);
         part[at] = L'\\';
     }
-    wcscpy(part + folderLength, PartName);
     return true;
 }
 

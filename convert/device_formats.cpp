@@ -37,7 +37,7 @@ bool DevicePlays(const wchar_t* path)
         while (*at && !IsSeparator(*at))
             ++at;
         size_t listed = (size_t)(at - start);
-        if (listed && listed == length && SameFileNamePrefix(start, extension, length))
+        if (listed && listed == length && SameFileName(start, extension, length))
             return true;
     }
     return false;

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include "files/name_characters.h"
+#include "state/plugin_state.h"
 
 // FAT keeps write times in steps of two seconds.
 static const uint64_t WriteTimeTolerance = 2 * 10000000ull;
@@ -26,6 +27,18 @@ size_t SplitPath(const wchar_t* path, const wchar_t** fileName, const wchar_t** 
     if (extension)
         *extension = dot ? dot : at;
     return (size_t)(at - path);
+}
+
+bool JoinPath(wchar_t* path, const wchar_t* head, size_t headLength, const wchar_t* tail,
+              size_t tailLength)
+{
+    if (headLength + tailLength >= (size_t)PathCapacity)
+        return false;
+    if (path != head)
+        wmemmove(path, head, headLength);
+    wmemmove(path + headLength, tail, tailLength);
+    path[headLength + tailLength] = 0;
+    return true;
 }
 
 static bool HasWildcard(const wchar_t* text)
@@ -98,19 +111,15 @@ wchar_t FoldCase(wchar_t ch)
     return (wchar_t)(ULONG_PTR)CharUpperW((LPWSTR)(ULONG_PTR)ch);
 }
 
-bool SameFileName(const wchar_t* a, const wchar_t* b)
+bool SameFileName(const wchar_t* a, const wchar_t* b, size_t length)
 {
-    for (; *a && *b; ++a, ++b)
-        if (*a != *b && FoldCase(*a) != FoldCase(*b))
-            return false;
-    return *a == *b;
-}
-
-bool SameFileNamePrefix(const wchar_t* a, const wchar_t* b, size_t length)
-{
-    for (size_t i = 0; i < length; ++i)
+    for (size_t i = 0; i < length; ++i) {
         if (a[i] != b[i] && FoldCase(a[i]) != FoldCase(b[i]))
             return false;
+        // Only the terminator folds to the terminator: both have ended.
+        if (!a[i])
+            return true;
+    }
     return true;
 }
 

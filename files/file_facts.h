@@ -1,4 +1,4 @@
-// What a run, and the copy dialog, learn of paths and files: how a path splits, a file's size
+// What a run, and the copy dialog, learn of paths and files: how a path splits and joins, a file's size
 // and write time, whether a copy is unchanged, a folder's free space, file names compared as
 // Windows compares them, and the runs of NUL-terminated paths the shell copy takes.
 #pragma once
@@ -9,6 +9,12 @@
 // path without one) and the extension at the last dot of the file-name part (at the path's
 // end when there is none). Either out-parameter may be null.
 size_t SplitPath(const wchar_t* path, const wchar_t** fileName, const wchar_t** extension);
+// Writes the first `headLength` units of `head` (a folder with its closing backslash, or a path
+// up to its extension) and then `tail`'s `tailLength` units into `path` (PathCapacity units;
+// `head` may be `path` itself), ended. False, with `path` as it was, when the whole does not fit:
+// a cut path names another file.
+bool JoinPath(wchar_t* path, const wchar_t* head, size_t headLength, const wchar_t* tail,
+              size_t tailLength);
 
 // What a copy run weighs of a file: its full size and its last write time.
 struct FileFacts {
@@ -35,10 +41,10 @@ bool QueryFreeSpace(const wchar_t* folder, uint64_t* available);
 
 // A character in upper case, as the file system compares names.
 wchar_t FoldCase(wchar_t ch);
-// Compares two texts as file names, ignoring case.
-bool SameFileName(const wchar_t* a, const wchar_t* b);
-// Compares the first `length` units of two paths (a folder part, say) the same way.
-bool SameFileNamePrefix(const wchar_t* a, const wchar_t* b, size_t length);
+// Compares two texts as file names, ignoring case: to their ends, or their first `length`
+// units (a folder part, say).
+const size_t WholeName = (size_t)-1;
+bool SameFileName(const wchar_t* a, const wchar_t* b, size_t length = WholeName);
 // A hash of `length` units of a text, the same for texts that compare as the same name.
 uint32_t FoldedHash(const wchar_t* text, size_t length);
 

@@ -64,7 +64,7 @@ uint32_t FindOrAddPrefix(PrefixTable* table, const wchar_t* base, uint32_t offse
     uint32_t at = FoldedHash(base + offset, length) & table->mask;
     for (; table->slots[at]; at = (at + 1) & table->mask) {
         uint32_t known = table->slots[at] - 1;
-        if (table->lengths[known] == length && SameFileNamePrefix(base + table->starts[known], base + offset, length))
+        if (table->lengths[known] == length && SameFileName(base + table->starts[known], base + offset, length))
             return known;
     }
     if (table->count == table->capacity)

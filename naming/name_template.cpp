@@ -25,10 +25,7 @@ static Field FieldNamed(const wchar_t* name, size_t length)
 {
     for (int field = 0; field < NoField; ++field) {
         const wchar_t* known = FieldNames[field];
-        size_t i = 0;
-        while (i < length && known[i] && FoldCase(name[i]) == FoldCase(known[i]))
-            ++i;
-        if (i == length && !known[i])
+        if (SameFileName(name, known, length) && !known[length])
             return (Field)field;
     }
     return NoField;

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "files/file_facts.h"
 #include "host/host_link.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
@@ -66,11 +67,8 @@ UINT PlaylistCodePage() { return State.Options.SaveM3U8 ? CP_UTF8 : CP_ACP; }
 bool NamePlaylistFile(CopyTarget target)
 {
     const wchar_t* name = State.Options.SaveM3U8 ? PlaylistFileNameUtf8 : PlaylistFileName;
-    size_t needed = wcslen(name) + 1;
-    if (target.folderLength < 0 || (size_t)target.folderLength + needed > (size_t)PathCapacity)
-        return false;
-    wmemcpy(target.path + target.folderLength, name, needed);
-    return true;
+    return target.folderLength >= 0 &&
+           JoinPath(target.path, target.path, (size_t)target.folderLength, name, wcslen(name));
 }
 
 // The file's bytes go out through a buffer of its own; the first failed write is kept, and

@@ -2,6 +2,7 @@
 #include "room/room_internal.h"
 #include <stdlib.h>
 #include <wchar.h>
+#include "files/block_layout.h"
 #include "files/file_facts.h"
 #include "playlist/playlist_file.h"
 
@@ -104,12 +105,14 @@ static bool PlaceFolders(size_t copies, RoomWeighing* weighing)
 {
     // Most copies share their folders; a few levels each leave room for templates that nest.
     size_t folders = copies * 4 + 16;
-    size_t folderBytes = (folders * sizeof(RoomFolder) + 7) / 8 * 8;
-    char* block = (char*)malloc(folderBytes + PrefixTableBytes(folders));
+    BlockLayout layout = {};
+    size_t records = ReservePart(&layout, folders * sizeof(RoomFolder));
+    size_t names = ReservePart(&layout, PrefixTableBytes(folders));
+    char* block = AllocateBlock(layout);
     if (!block)
         return false;
-    weighing->folders = (RoomFolder*)block;
-    weighing->names = PlacePrefixTable(block + folderBytes, folders);
+    weighing->folders = (RoomFolder*)(block + records);
+    weighing->names = PlacePrefixTable(block + names, folders);
     return true;
 }
 

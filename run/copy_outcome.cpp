@@ -2,23 +2,24 @@
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
+#include "files/block_layout.h"
 #include "state/plugin_state.h"
-
-// The block's parts: the noted copies, then the two sets, each on a 4-byte boundary.
-static size_t NotedBytes(size_t count) { return (count * sizeof(NotedCopy) + 7) & ~(size_t)7; }
 
 CopyOutcome NoteDestinations(const CopyLists& lists)
 {
     CopyOutcome outcome = {};
     size_t count = lists.pairs;
-    size_t setBytes = TextSetBytes(count);
-    char* block = (char*)malloc(NotedBytes(count) + 2 * setBytes);
+    // The noted copies first: the outcome frees its block through them.
+    BlockLayout layout = {};
+    size_t noted = ReservePart(&layout, count * sizeof(NotedCopy));
+    size_t placed = ReservePart(&layout, TextSetBytes(count));
+    size_t sources = ReservePart(&layout, TextSetBytes(count));
+    char* block = AllocateBlock(layout);
     if (!block)
         return outcome;
-    outcome.copies = (NotedCopy*)block;
-    char* sets = block + NotedBytes(count);
-    outcome.placed = PlaceTextSet(sets, count);
-    outcome.sources = PlaceTextSet(sets + setBytes, count);
+    outcome.copies = (NotedCopy*)(block + noted);
+    outcome.placed = PlaceTextSet(block + placed, count);
+    outcome.sources = PlaceTextSet(block + sources, count);
     const wchar_t* destination = lists.destinationList;
     for (const wchar_t* source = lists.sourceList; *source && outcome.count < count;
          source = NextPath(source), destination = NextPath(destination)) {

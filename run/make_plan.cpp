@@ -4,6 +4,7 @@
 #include "companions/companions.h"
 #include "convert/conversions.h"
 #include "convert/device_formats.h"
+#include "files/block_layout.h"
 #include "files/file_facts.h"
 #include "host/host_link.h"
 #include "naming/copy_destination.h"
@@ -17,30 +18,29 @@ static const size_t GuessedEntryText = 256, GuessedTitle = 64, GuessedCompanions
 
 // --- Storage ---------------------------------------------------------------------------------
 
-static size_t RecordsBytes(size_t entries, size_t copies)
-{
-    return (entries * sizeof(PlannedEntry) + 7) / 8 * 8 + (copies * sizeof(PlannedCopy) + 7) / 8 * 8;
-}
-
 // The records block: the entries, the copies, the conversions' state when the plan converts
 // and, when the plan keeps an index, its two sets.
 static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
 {
-    size_t conversion = plan->convertTo ? (sizeof(ConversionWork) + 7) / 8 * 8 : 0;
-    size_t bytes = RecordsBytes(entries, copies) + conversion;
+    // The entries first: the plan frees its block through them.
+    BlockLayout layout = {};
+    size_t entryRecords = ReservePart(&layout, entries * sizeof(PlannedEntry));
+    size_t copyRecords = ReservePart(&layout, copies * sizeof(PlannedCopy));
+    size_t conversion = ReservePart(&layout, plan->convertTo ? sizeof(ConversionWork) : 0);
     size_t setBytes = plan->indexed ? TextSetBytes(copies) : 0;
-    // An empty playlist still has a plan: a block of one byte at least.
-    char* block = (char*)malloc(bytes + 2 * setBytes + 1);
+    size_t sources = ReservePart(&layout, setBytes), destinations = ReservePart(&layout, setBytes);
+    // An empty playlist still has a plan: the block is of one byte at least.
+    char* block = AllocateBlock(layout);
     if (!block)
         return false;
-    if (conversion)
-        plan->conversion = (ConversionWork*)(block + RecordsBytes(entries, copies));
-    plan->entries = (PlannedEntry*)block;
-    plan->copies = (PlannedCopy*)(block + RecordsBytes(entries, 0));
+    plan->entries = (PlannedEntry*)(block + entryRecords);
+    plan->copies = (PlannedCopy*)(block + copyRecords);
     plan->copyCapacity = (uint32_t)copies;
+    if (plan->convertTo)
+        plan->conversion = (ConversionWork*)(block + conversion);
     if (plan->indexed) {
-        plan->sources = PlaceTextSet(block + bytes, copies);
-        plan->destinations = PlaceTextSet(block + bytes + setBytes, copies);
+        plan->sources = PlaceTextSet(block + sources, copies);
+        plan->destinations = PlaceTextSet(block + destinations, copies);
     }
     return true;
 }

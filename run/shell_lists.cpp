@@ -1,4 +1,5 @@
 #include "run/shell_lists.h"
+#include "files/block_layout.h"
 #include <shellapi.h>
 #include <stdlib.h>
 #include <wchar.h>
@@ -23,13 +24,17 @@ bool MakeShellLists(const CopyPlan& plan, CopyLists* lists)
         destinationUnits += wcslen(PlanText(plan, plan.copies[i].destination)) + 1;
         ++pairs;
     }
-    size_t pathBytes = ((sourceUnits + destinationUnits) * sizeof(wchar_t) + 3) / 4 * 4;
-    char* block = (char*)malloc(pathBytes + pairs * sizeof(uint32_t));
+    // The sources first: the lists are freed through them.
+    BlockLayout layout = {};
+    size_t sources = ReservePart(&layout, sourceUnits * sizeof(wchar_t));
+    size_t destinations = ReservePart(&layout, destinationUnits * sizeof(wchar_t));
+    size_t copyOf = ReservePart(&layout, pairs * sizeof(uint32_t));
+    char* block = AllocateBlock(layout);
     if (!block)
         return false;
-    lists->sourceList = (wchar_t*)block;
-    lists->destinationList = lists->sourceList + sourceUnits;
-    lists->copyOf = (uint32_t*)(block + pathBytes);
+    lists->sourceList = (wchar_t*)(block + sources);
+    lists->destinationList = (wchar_t*)(block + destinations);
+    lists->copyOf = (uint32_t*)(block + copyOf);
     wchar_t* source = lists->sourceList;
     wchar_t* destination = lists->destinationList;
     for (uint32_t i = 0; i < plan.copyCount; ++i) {

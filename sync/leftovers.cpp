@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 #include "companions/companions.h"
+#include "files/block_layout.h"
 #include "files/file_facts.h"
 #include "files/name_characters.h"
 #include "naming/copy_name.h"
@@ -129,16 +130,13 @@ static bool FindLeftover(const wchar_t* line, const CopyPlan& plan, wchar_t* ful
     wchar_t relative[PathCapacity];
     if (!ResolveListedPath(line, relative, PathCapacity) || IsPlaylistFileName(relative))
         return false;
-    size_t folderLength = (size_t)plan.folderLength;
-    if (folderLength + wcslen(relative) >= (size_t)PathCapacity)
+    if (!JoinPath(full, plan.target, (size_t)plan.folderLength, relative, wcslen(relative)))
         return false;
-    wmemcpy(full, plan.target, folderLength);
-    wcscpy(full + folderLength, relative);
     DWORD attributes = GetFileAttributesW(full);
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return false;
-    return !IsReachedThroughLink(full, folderLength) && !IsPartOfThisRun(plan, full);
+    return !IsReachedThroughLink(full, (size_t)plan.folderLength) && !IsPartOfThisRun(plan, full);
 }
 
 // The shell's list of leftovers (paths one after another, ended by an empty one), each once.
@@ -272,11 +270,14 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan,
     size_t room = LeftoverRoom(previous, plan.folderLength, &paths);
     if (!paths)
         return;
-    size_t listBytes = (room * sizeof(wchar_t) + 3) & ~(size_t)3;
-    char* block = (char*)malloc(listBytes + TextSetBytes(paths));
+    BlockLayout layout = {};
+    size_t list = ReservePart(&layout, room * sizeof(wchar_t));
+    size_t named = ReservePart(&layout, TextSetBytes(paths));
+    char* block = AllocateBlock(layout);
     if (!block)
         return;
-    Leftovers found = {(wchar_t*)block, (wchar_t*)block, PlaceTextSet(block + listBytes, paths), 0};
+    wchar_t* listed = (wchar_t*)(block + list);
+    Leftovers found = {listed, listed, PlaceTextSet(block + named, paths), 0};
     *found.write = 0;
     CollectLeftovers(previous, plan, &found);
     if (found.count && askToRemove(found.count)) {

@@ -27,6 +27,44 @@ TEST(FileNames, CompareAsTheFileSystemDoes)
     }
 }
 
+// The prefix form compares a folder part alone; a name ends where its terminator stands.
+TEST(FileNames, ComparePrefixesAndFieldsTheSameWay)
+{
+    EXPECT_TRUE(SameFileName(L"E:\\Stick\\a.mp3", L"e:\\STICK\\b.mp3", 9));
+    EXPECT_FALSE(SameFileName(L"E:\\Stick\\a.mp3", L"e:\\STICK\\b.mp3", 10));
+    EXPECT_TRUE(SameFileName(L"ab", L"AB", 5)) << "both end before the length";
+    EXPECT_FALSE(SameFileName(L"ab", L"abc", 5));
+}
+
+// A folder and a name make a path only whole: one unit over the limit is refused, and the
+// buffer keeps what it held (the dialog's own path is joined in place).
+TEST(JoinPath, WholeOrNotAtAll)
+{
+    const std::wstring folder = L"E:\\" + std::wstring(PathCapacity - 10, L'f') + L"\\";
+    struct Case {
+        const char* name;
+        std::wstring tail;
+        bool joined;
+    } cases[] = {
+        {"fits to the last unit", std::wstring(PathCapacity - 1 - folder.size(), L'n'), true},
+        {"one unit over", std::wstring(PathCapacity - folder.size(), L'n'), false},
+        {"empty name", L"", true},
+    };
+    for (const Case& c : cases) {
+        wchar_t path[PathCapacity + 1];
+        wmemset(path, L'#', PathCapacity + 1);
+        wcscpy(path, folder.c_str());
+        bool joined = JoinPath(path, path, folder.size(), c.tail.c_str(), c.tail.size());
+        EXPECT_EQ(joined, c.joined) << c.name;
+        EXPECT_EQ(std::wstring(path), c.joined ? folder + c.tail : folder) << c.name;
+        EXPECT_EQ(path[PathCapacity], L'#') << c.name << ": written past the buffer";
+    }
+    wchar_t lyrics[PathCapacity];
+    const wchar_t song[] = L"D:\\Music\\01 Rain.flac";
+    ASSERT_TRUE(JoinPath(lyrics, song, wcslen(song) - 4, L"lrc", 3));
+    EXPECT_STREQ(lyrics, L"D:\\Music\\01 Rain.lrc");
+}
+
 TEST(SplitPath, FindsNameAndExtension)
 {
     struct {
