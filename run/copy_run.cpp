@@ -33,6 +33,20 @@ static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan, const PreparedRu
     return written;
 }
 
+// Written before the copy, the file listed every copy to be made; when not all are there it is
+// written anew. Where that cannot even open it, it goes as a cut one does: otherwise it would
+// name copies that are not there.
+static void RewriteThePlaylistFile(const CopyPlan& plan, const PreparedRun& run)
+{
+    DWORD error = 0;
+    PlaylistWrite written = WritePlaylistFile(plan, &error);
+    if (written == PlaylistWrite::Written)
+        return;
+    if (written == PlaylistWrite::NotOpened)
+        DeleteFileW(plan.target);
+    run.prompts->tellPlaylistNotWhole(error);
+}
+
 // Before the copy, every copy to be made is taken to be in place; the check says otherwise.
 static void ExpectEveryCopy(CopyPlan* plan)
 {
@@ -86,9 +100,8 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
     // The songs the device cannot play are converted once the shell has copied the rest.
     uint32_t converting = CountConversions(*plan);
     missing += RunConversions(plan, *run->prompts->conversions);
-    // The file listed every copy to be made: it is written anew when not all are there.
     if (run->playlistWritten && missing)
-        WriteThePlaylistFile(*plan, *run);
+        RewriteThePlaylistFile(*plan, *run);
     if (missing)
         run->prompts->tellCopiesMissing(missing, outcome->songs + converting);
     FreeCopyOutcome(outcome);

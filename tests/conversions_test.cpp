@@ -3,6 +3,7 @@
 // a language pack without the controls; the player's thread never blocked.
 #include <gtest/gtest.h>
 #include <map>
+#include "host/encoders.h"
 #include "hostsim/encoder_simulator.h"
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
@@ -168,6 +169,36 @@ TEST_F(Conversions, SourcesThatFailAreNotCopied)
     EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"3_w.mp3", L"playlist.m3u"}));
     EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP), std::vector<std::wstring>{L"3_w.mp3"});
     EXPECT_EQ(host->encoders.started, host->encoders.ended);
+}
+
+// Written before the copy, the playlist file lists every copy to be made. When a conversion
+// fails and the file cannot be opened again to be written without it (another program holds
+// it), it goes, with the reason told, rather than name a copy that is not there.
+TEST_F(Conversions, APlaylistFileThatCannotBeWrittenAgainIsToldAndRemoved)
+{
+    ASSERT_EQ(Start(), 0);
+    std::wstring refused = Song(L"u.flac"), fine = Song(L"w.mp3");
+    host->encoders.sources[refused] = SimSource::Undecodable;
+    host->playlist = {{refused, L"U", 1}, {fine, L"W", 2}};
+    std::wstring playlist = target + L"playlist.m3u";
+    HANDLE held = INVALID_HANDLE_VALUE;
+    host->onMessage = [&](HostSimulator&, const SimMessage& message) {
+        bool converting = message.lParam == TestConversionCode || message.lParam == ConvertFileCode;
+        if (message.message == WM_USER && converting && held == INVALID_HANDLE_VALUE)
+            held = CreateFileW(playlist.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    Copy();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the file was there once the copy began";
+    CloseHandle(held);
+    host->onMessage = nullptr;
+
+    std::vector<std::wstring> texts = OurTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].substr(0, 51), L"The playlist file could not be written completely: ");
+    EXPECT_GT(texts[0].size(), 51u) << "with the system's reason";
+    EXPECT_EQ(texts[1], L"1 of 2 files could not be copied.");
+    EXPECT_EQ(ListFiles(target), std::vector<std::wstring>{L"2_w.mp3"});
 }
 
 // Kept in step, a conversion there and no older than its source is left alone; a changed source
