@@ -50,7 +50,7 @@ void BenchResync()
     StartWatchingDialogs(&watcher);
     ConnectHost(host);
     State.Options = EveryNamingOptionOn();
-    State.Options.SkipUnchanged = State.Options.RemoveDropped = 1;
+    State.Options.KeepInStep = State.Options.RemoveDropped = 1;
 
     std::wstring root = BenchFolder(L"resync");
     MakeRunSources(host, root);

@@ -39,5 +39,6 @@ struct ConversionView {
 uint32_t CountConversions(const CopyPlan& plan);
 // Converts them, and marks those in place that were made whole; returns how many were not:
 // would not start, ended short (under 1 KiB), gave no sign for a minute, or were not begun
-// after Cancel. Every conversion that starts is ended (516), and what it left cut removed.
+// after Cancel. Every conversion that starts is ended (EndConversionCode), and what it left cut
+// removed.
 uint32_t RunConversions(CopyPlan* plan, const ConversionView& view);

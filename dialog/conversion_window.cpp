@@ -37,8 +37,8 @@ static void DrawBar(const DRAWITEMSTRUCT& item, int percent)
     FrameRect(item.hDC, &whole, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
-// The player says how far it is (604, sent from its thread) and that it has ended (605,
-// posted); both come as WM_USER, which a dialog also knows as DM_GETDEFID with no lParam.
+// The player says how far it is (ConversionProgressCode, sent from its thread) and that it has
+// ended (ConversionEndedCode, posted); both come as WM_USER, which a dialog also knows as DM_GETDEFID with no lParam.
 static bool OnPlayerWord(HWND window, ConversionWork* work, WPARAM wParam, LPARAM lParam)
 {
     if (lParam == ConversionEndedCode) {

@@ -15,7 +15,7 @@ enum EncoderCode : LPARAM {
     TestConversionCode = 518,    // 5.55 on
     CopyTagsCode = 1299,
 };
-// The first host that answers 518.
+// The first host that answers TestConversionCode.
 const uint32_t TestConversionVersion = 0x5055;
 
 // What the player sends the conversion's window while it runs (wParam the percent, from its
@@ -37,7 +37,7 @@ struct FormatSettingRequest {
     char* configfile;
 };
 
-// Must stay where it is until the conversion has ended and 516 has been sent.
+// Must stay where it is until the conversion has ended and EndConversionCode has been sent.
 struct ConvertFileRequest {
     wchar_t* sourcefile;
     wchar_t* destfile;

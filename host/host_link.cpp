@@ -9,8 +9,8 @@ const GUID ApplicationServiceGuid = {
 const GUID PluginLanguageGuid = {
     0x5E31A0C4, 0x7D2B, 0x4f18, {0xA6, 0xC9, 0x0B, 0x8E, 0x4F, 0x27, 0xD5, 0x13}};
 
-// What 281 answers for wParam -1 (a menu whose first submenu is the main menu) and 0 (the main
-// menu itself). Hosts of 2008 know only 0 to 4 and answer null for -1.
+// What HostMenuCode answers for wParam -1 (a menu whose first submenu is the main menu) and 0
+// (the main menu itself). Hosts of 2008 know only 0 to 4 and answer null for -1.
 static const WPARAM MenuHolderOfMainMenu = (WPARAM)-1;
 static const WPARAM MainMenuItself = 0;
 
@@ -160,8 +160,8 @@ LengthReading StartReadingLengths()
     return {stopped, stopped ? PlaylistPosition() : 0};
 }
 
-// The player may start between two entries (another plug-in, a remote): from then on its 105
-// is the playing song's, so it is asked before each stored length.
+// The player may start between two entries (another plug-in, a remote): from then on its
+// CurrentTrackLengthCode is the playing song's, so it is asked before each stored length.
 int EntryLength(LengthReading* reading, int index, const wchar_t* path)
 {
     if (reading->byPosition && !PlayerIsStopped()) {

@@ -29,9 +29,10 @@ enum HostCode : LPARAM {
 const WPARAM StopPlaybackCommand = 40047;
 
 // An entry's path or title as the module keeps it, terminator included. The host copies the
-// path (214) or title (213) into one buffer of its own and answers a pointer to it, which the
-// next 213 or 214, asked on any thread, overwrites: so every answer is copied out at once, and
-// only on the host's user-interface thread (the size counter asks through the copy dialog).
+// path (PlaylistFileCode) or title (PlaylistTitleCode) into one buffer of its own and answers a
+// pointer to it, which the next such request, on any thread, overwrites: so every answer is
+// copied out at once, and only on the host's user-interface thread (the size counter asks
+// through the copy dialog).
 const size_t HostTextCapacity = 1024;
 
 // Asks `host` its version; start-up asks before it keeps the host main window.
@@ -52,7 +53,7 @@ int SelectedEntryCount(int count);
 // after the last, or where the host's answer does not go on through the playlist.
 int NextSelectedEntry(int after, int count);
 HWND PlaylistWindow();
-// The main menu (what the menu 281 answers for -1 holds at position 0), or null.
+// The main menu (what the menu HostMenuCode answers for -1 holds at position 0), or null.
 HMENU HostMainMenu();
 const char* IniDirectory();  // null when the host gives no text
 int RegisterCommandId();

@@ -49,7 +49,7 @@ static size_t NameCopy(const CopyPlan& plan, FileNameParts parts, const NamingRu
         if (length == 0)
             return 0;
         name[length] = 0;
-        if (!plan.keepsInStep || !IsNameTaken(plan, destination))
+        if (!plan.keepInStep || !IsNameTaken(plan, destination))
             return length;
         parts.copyNumber = number;
     }

@@ -37,7 +37,7 @@ struct PlannedCopy {
     bool unchanged;                // there already and unchanged: not handed to the shell
     bool leftOut;                  // left out for room
     bool inPlace;                  // after the copy: a file of its source's size
-    // Weighed against the room (copy/room.h): what it takes in whole clusters less what the
+    // Weighed against the room (room/room.h): what it takes in whole clusters less what the
     // file it replaces takes, and the deepest folder it goes in.
     int64_t takes;
     uint32_t folder;
@@ -51,7 +51,7 @@ struct PlannedEntry {
                        // step), NoCopy when it has none
     uint32_t title;    // in the texts when a playlist file is written, else NoText
     int32_t seconds;   // its length, -1 when unknown
-    uint32_t lineBytes;  // its two lines in the playlist file, once weighed (copy/room.h)
+    uint32_t lineBytes;  // its two lines in the playlist file, once weighed (room/room.h)
 };
 
 struct CopyPlan {
@@ -71,7 +71,7 @@ struct CopyPlan {
     // Keeping a folder in step, or telling this run's copies from those the previous playlist
     // file named: every copy by its source and by its destination.
     bool indexed;
-    bool keepsInStep;  // each source copied once, each copy a name of its own, unchanged ones kept
+    bool keepInStep;  // each source copied once, each copy a name of its own, unchanged ones kept
     TextSet sources, destinations;
 
     int considered;          // the entries gone through: the playlist's, or the selection's

@@ -19,7 +19,7 @@ static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
 // Kept in step, a run with nothing new or changed says so.
 static void TellWhenAllIsUnchanged(const CopyPlan& plan, const PreparedRun& run)
 {
-    if (plan.keepsInStep && run.lists.songs == 0 && plan.songCount > 0)
+    if (plan.keepInStep && run.lists.songs == 0 && plan.songCount > 0)
         run.prompts->tellAllUnchanged(plan.songCount);
 }
 

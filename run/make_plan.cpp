@@ -53,7 +53,7 @@ static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
 static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
                          const wchar_t* path, const FileFacts& facts, bool* outOfMemory)
 {
-    if (plan->keepsInStep) {
+    if (plan->keepInStep) {
         uint32_t earlier = FindCopyBySource(*plan, path);
         if (earlier != NoCopy)
             return earlier;
@@ -82,7 +82,7 @@ static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
     PlannedCopy& copy = plan->copies[song];
     copy.converted = converted;
     // A converted copy differs from its source in size by nature: it is there and no older.
-    if (plan->keepsInStep)
+    if (plan->keepInStep)
         copy.unchanged = converted ? IsConversionOf(facts, plan->texts + destination)
                                    : IsUnchangedCopyOf(facts, plan->texts + destination);
     return song;
@@ -160,8 +160,8 @@ static void StartPlan(CopyTarget target, CopyPlan* plan)
     lstrcpynW(plan->target, target.path, PathCapacity);
     plan->folderLength = target.folderLength;
     plan->writesPlaylist = options.SavePlaylist && NamePlaylistFile({plan->target, plan->folderLength});
-    plan->keepsInStep = options.SkipUnchanged != 0;
-    plan->indexed = plan->keepsInStep ||
+    plan->keepInStep = options.KeepInStep != 0;
+    plan->indexed = plan->keepInStep ||
                     (options.SavePlaylist && options.RemoveDropped && !options.OnlySelected);
     int count = options.OnlySelected ? State.SelectedCount : State.PlaylistCount;
     plan->considered = count > 0 ? count : 0;

@@ -11,9 +11,10 @@ const OptionRow OptionTable[] = {
      EveryTemplate, NameByTagsBox, true},
     {L"IncludeDirectory", IncludeDirectoryBox, &CopyOptions::IncludeDirectory, nullptr,
      EveryTemplate, NameByTagsBox, true},
-    {L"SkipUnchanged", SkipUnchangedBox, &CopyOptions::SkipUnchanged, nullptr, SyncGroup, 0, false},
+    // Keeping in step was first called skipping what is unchanged: the key and the box keep that.
+    {L"SkipUnchanged", SkipUnchangedBox, &CopyOptions::KeepInStep, nullptr, KeepInStepGroup, 0, false},
     // It reads the playlist file the previous copy wrote.
-    {L"RemoveDropped", RemoveDroppedBox, &CopyOptions::RemoveDropped, nullptr, SyncGroup,
+    {L"RemoveDropped", RemoveDroppedBox, &CopyOptions::RemoveDropped, nullptr, KeepInStepGroup,
      SavePlaylistBox, false},
     {L"NameByTags", NameByTagsBox, &CopyOptions::NameByTags, nullptr, TagGroup, 0, false},
     {L"NameTemplate", NameTemplateEdit, nullptr, &CopyOptions::NameTemplate, TagGroup,

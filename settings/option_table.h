@@ -1,6 +1,6 @@
 // Every copy option in one table: its settings key, its control in the copy dialog's child
-// area and its member of CopyOptions. The settings store, the copy dialog and the simulated
-// player's Save As window all walk it, so an option is added in one row.
+// area and its member of CopyOptions. The settings store and the copy dialog walk it, so an
+// option is added in one row.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -10,12 +10,12 @@
 // template may lack. A group the dialog did not show is off for that use, and its keys are
 // neither read nor written (State.MissingOptionGroups).
 enum OptionGroup : uint32_t {
-    EveryTemplate = 0,  // every template has these controls
-    SyncGroup = 1,      // keeping a folder in step
-    TagGroup = 2,       // naming copies from their tags
-    CompanionGroup = 3, // cover art and lyrics
-    SlashGroup = 4,     // "/" in the playlist file
-    ConvertGroup = 5,   // converting what the device cannot play
+    EveryTemplate = 0,    // every template has these controls
+    KeepInStepGroup = 1,  // keeping a folder in step
+    TagGroup = 2,         // naming copies from their tags
+    CompanionGroup = 3,   // cover art and lyrics
+    SlashGroup = 4,       // "/" in the playlist file
+    ConvertGroup = 5,     // converting what the device cannot play
 };
 
 typedef wchar_t (CopyOptions::*TextOption)[NameTemplateCapacity];

@@ -35,12 +35,12 @@ struct CopyOptions {
     int32_t NumberFilenames = 1;
     int32_t UsePlaylistTitle = 0;
     int32_t IncludeDirectory = 0;
-    int32_t SkipUnchanged = 0;  // leave out copies that are there already and unchanged
+    int32_t KeepInStep = 0;  // leave out copies that are there already and unchanged
     int32_t RemoveDropped = 0;  // offer to remove copies the previous playlist file named
-    // Folders and file names from the tags, by the template (copy/name_template.h).
+    // Folders and file names from the tags, by the template (naming/name_template.h).
     int32_t NameByTags = 0;
     wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";
-    int32_t CopyCompanions = 0;   // cover art and lyrics go with the copies (copy/companions.h)
+    int32_t CopyCompanions = 0;   // cover art and lyrics go with the copies (companions/companions.h)
     int32_t PlaylistSlashes = 0;  // the playlist file separates folders with "/"
     // Files the device cannot play, by their extensions, are converted to a format of the
     // player's encoders (host/encoders.h), named by its code.

@@ -253,7 +253,7 @@ TEST_F(CopyDialogTest, ATemplateWithoutTheNewBoxesLeavesTheirOptionsOffAndTheirK
     const std::string later = "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nNameByTags=1\r\n"
                               "NameTemplate=%title%\r\nCopyCompanions=1\r\nPlaylistSlashes=1\r\n";
     WriteBytes(settingsFile, later);
-    State.Options.SkipUnchanged = 1;  // left by an earlier opening
+    State.Options.KeepInStep = 1;  // left by an earlier opening
     State.Options.NameByTags = 1;
     ASSERT_NE(InstallLanguagePack(), nullptr);
     SaveAsRun old;

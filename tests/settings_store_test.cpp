@@ -59,8 +59,8 @@ TEST_F(SettingsStoreTest, SaveWritesTheKeysInTheirOrder)
 TEST_F(SettingsStoreTest, WithoutTheSyncBoxesTheirOptionsAreOffAndTheirKeysStay)
 {
     WriteBytes(settingsFile, "[Corvelle]\r\nSkipUnchanged=1\r\nRemoveDropped=1\r\nSaveM3U8=1\r\n");
-    State.MissingOptionGroups = 1u << SyncGroup;
-    State.Options.SkipUnchanged = 1;  // left by an earlier dialog
+    State.MissingOptionGroups = 1u << KeepInStepGroup;
+    State.Options.KeepInStep = 1;  // left by an earlier dialog
     LoadOptions();
     EXPECT_EQ(OptionsText(State.Options), "SaveM3U8 NumberFilenames");
     SaveOptions();
