@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 #include "hostsim/dialog_watcher.h"
+#include "resources/resource_ids.h"
 #include "run/copy_run.h"
 #include "support/case_names.h"
 #include "support/run_fixture.h"
+#include "support/stick_fixture.h"
 
 namespace {
 
@@ -149,5 +151,44 @@ TEST_F(Companions, ACutCoverIsRemovedAndNotCounted)
     for (const CapturedBox& box : watcher.boxes)
         EXPECT_EQ(box.text.find(L"could not be copied"), std::wstring::npos) << Utf8(box.text);
 }
+
+// --- On real sticks, through the player --------------------------------------------------------
+
+class CompanionsOnAStick : public StickFixture {};
+
+// Cover art and lyrics go with the songs, and the playlist file separates folders with "/";
+// kept in step, the second run copies nothing.
+TEST_P(CompanionsOnAStick, CoverAndLyricsGoWithTheirSongs)
+{
+    TimeLimit limit("copying cover art and lyrics onto a stick", StickTestLimit);
+    std::wstring target = drive + L"t\\";
+    CreateFolders(target);
+    const std::vector<Hostile> songs = {{L"Album\\01 Rain.flac", L"A", L"Album/01 Rain.flac"},
+                                        {L"Album\\02 Sun.mp3", L"B", L"Album/02 Sun.mp3"}};
+    SetHostilePlaylist(songs);
+    WriteBytes(folder + L"Album\\01 Rain.LRC", "[00:01.00]Rain");
+    WriteBytes(folder + L"Album\\Folder.jpg", "cover");
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
+                                       {NumberFilenamesBox, false}, {IncludeDirectoryBox, true},
+                                       {SkipUnchangedBox, true}, {CopyCompanionsBox, true},
+                                       {PlaylistSlashesBox, true}};
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1 && !GetParam().replacesFiles)
+            DeleteFileW((target + L"playlist.m3u8").c_str());
+        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
+        ASSERT_TRUE(copy.pressed && !copy.refused);
+        EXPECT_EQ(ListFiles(target),
+                  (std::vector<std::wstring>{L"Album\\01 Rain.flac", L"Album\\01 Rain.lrc",
+                                             L"Album\\02 Sun.mp3", L"Album\\Folder.jpg", L"playlist.m3u8"}));
+        EXPECT_EQ(ReadBytes(target + L"Album\\01 Rain.lrc"), "[00:01.00]Rain");
+        EXPECT_EQ(ReadBytes(target + L"Album\\Folder.jpg"), "cover");
+        EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8),
+                  (std::vector<std::wstring>{songs[0].copy, songs[1].copy}));
+    }
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[1].text, L"All 2 files are already there and unchanged.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, CompanionsOnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
 }  // namespace

@@ -1,13 +1,14 @@
 // Converting what the device cannot play, through the DLL and the simulated player's encoders:
 // names, playlist lines and lyrics; Cancel midway; sources that fail; kept in step; no encoder;
-// a language pack without the controls; the player's thread never blocked.
+// a language pack without the controls; the player's thread never blocked; onto real sticks.
 #include <gtest/gtest.h>
 #include <map>
 #include "host/encoders.h"
 #include "hostsim/encoder_simulator.h"
 #include "hostsim/save_as_driver.h"
 #include "resources/resource_ids.h"
-#include "support/product_fixture.h"
+#include "support/case_names.h"
+#include "support/stick_fixture.h"
 
 namespace {
 
@@ -265,5 +266,37 @@ TEST_F(NoConversion, WhenTheLanguagePacksTemplateLacksTheControls)
     host->languagePack = LanguagePack();
     ExpectCopiedAsTheyAre();
 }
+
+// --- On real sticks, through the player --------------------------------------------------------
+
+class ConversionsOnAStick : public StickFixture {};
+
+// What the device cannot play lands converted, its part file moved into place on the stick's
+// own file system; kept in step, the second run converts nothing.
+TEST_P(ConversionsOnAStick, SongsTheDeviceCannotPlayLandConverted)
+{
+    TimeLimit limit("converting onto a stick", StickTestLimit);
+    std::wstring target = drive + L"t\\";
+    CreateFolders(target);
+    SetHostilePlaylist({{L"Album\\01 Rain.flac", L"A", L""}, {L"Album\\02 Sun.mp3", L"B", L""}});
+    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
+                                       {NumberFilenamesBox, false}, {IncludeDirectoryBox, true},
+                                       {SkipUnchangedBox, true}, {ConvertBox, true}};
+    for (int run = 0; run < 2; ++run) {
+        if (run == 1 && !GetParam().replacesFiles)
+            DeleteFileW((target + L"playlist.m3u8").c_str());
+        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
+        ASSERT_TRUE(copy.pressed && !copy.refused);
+        EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Album\\01 Rain.mp3", L"Album\\02 Sun.mp3",
+                                                                L"playlist.m3u8"}));
+        EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8),
+                  (std::vector<std::wstring>{L"Album\\01 Rain.mp3", L"Album\\02 Sun.mp3"}));
+    }
+    std::string converted = ReadBytes(target + L"Album\\01 Rain.mp3");
+    EXPECT_EQ(converted.substr(0, 16), "converted to MP3") << converted.substr(0, 40);
+    EXPECT_EQ(host->encoders.started, 1) << "kept in step, the conversion is there";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, ConversionsOnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include <wctype.h>
 #include <algorithm>
+#include <regex>
 #include "dialog/copy_dialog.h"
 #include "dialog/size_counter.h"
 #include "hostsim/dialog_watcher.h"
@@ -10,7 +10,6 @@
 #include "settings/settings_store.h"
 #include "support/plugin_fixture.h"
 #include "text/format_bounded.h"
-#include "text/localised_text.h"
 
 namespace {
 
@@ -211,22 +210,30 @@ uint32_t FreeKib(const std::wstring& path)
     return (uint32_t)std::min<uint64_t>(available.QuadPart >> 10, 0xFFFFFFFF);
 }
 
+// KiB in tenths of a MiB, to the nearest.
 uint64_t Tenths(uint32_t kib)
 {
     return ((uint64_t)kib * 10 + 512) / 1024;
 }
 
-// The read-out's form, and the free space read before and after the dialog to within a
-// hundredth: other programs on the machine write and delete files on the same disk while the
-// dialog is open, so the free space it read need not lie between the two.
+// The read-out's form, "12.3 MiB" or past 1024 MiB "1,536.0 MiB", and the free space read
+// before and after the dialog to within a hundredth: other programs on the machine write and
+// delete files on the same disk while the dialog is open, so the free space it read need not
+// lie between the two.
 void ExpectFreeSpaceText(const std::wstring& shown, uint32_t before, uint32_t after)
 {
-    uint64_t tenths = 0;
-    for (wchar_t c : shown.substr(0, shown.find(L' ')))
-        tenths = iswdigit(c) ? tenths * 10 + (uint64_t)(c - L'0') : tenths;
-    wchar_t form[64] = {};
-    FormatSizeText(form, 64, (uint32_t)(tenths * 1024 / 10), false);
-    EXPECT_EQ(shown, form);
+    std::wsmatch parts;
+    ASSERT_TRUE(std::regex_match(shown, parts, std::wregex(L"([1-9][0-9]*|0)(,([0-9]{3}))?\\.([0-9]) MiB")))
+        << Utf8(shown);
+    bool separated = parts[2].matched;
+    uint64_t mib = std::stoull(parts[1].str());
+    if (separated)
+        mib = mib * 1000 + std::stoull(parts[3].str());
+    uint64_t tenths = mib * 10 + std::stoull(parts[4].str());
+    // Up to 1,048,576 KiB there is no separator, so 1024.0 MiB may be written either way.
+    if (tenths != 10240) {
+        EXPECT_EQ(separated, tenths > 10240) << Utf8(shown);
+    }
     uint64_t low = Tenths(std::min(before, after)), high = Tenths(std::max(before, after));
     EXPECT_GE(tenths, low - low / 100) << Utf8(shown);
     EXPECT_LE(tenths, high + high / 100) << Utf8(shown);

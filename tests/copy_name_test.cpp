@@ -7,7 +7,7 @@
 #include "naming/copy_name_internal.h"
 #include "resources/resource_ids.h"
 #include "support/case_names.h"
-#include "support/product_fixture.h"
+#include "support/stick_fixture.h"
 
 namespace {
 
@@ -151,69 +151,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, FolderName, ::testing::ValuesIn(FolderNameCases)
 
 // --- On real sticks, through the player --------------------------------------------------------
 
-struct Stick {
-    const char* name;
-    const char* variable;  // what scripts/stick-drives sets
-    // FUSE's FAT driver reports no size, and its truncation of an open file does nothing, so
-    // a file written anew over a longer one keeps the old one's tail: a fault of the driver,
-    // not of FAT32, which a stick in a Windows machine does not have.
-    bool reportsItsSize, replacesFiles;
-};
-
-void PrintTo(const Stick& stick, std::ostream* out) { *out << stick.name; }
-
-const Stick Sticks[] = {
-    {"NTFS", "CORVELLE_STICK_NTFS", true, true},
-    {"FAT32", "CORVELLE_STICK_FAT32", false, false},
-    {"exFAT", "CORVELLE_STICK_EXFAT", true, true},
-};
-
-// One entry of a hostile playlist: its source file below the test's folder, the title the
-// player shows, and the copy it must get below the target.
-struct Hostile {
-    std::wstring source, title, copy;
-};
-
-// A device name hangs Wine's shell copy, and reading a copy of that name back reads the
-// device: each test of a stick ends within this.
-const DWORD StickTestLimit = 90;
-
-class OnAStick : public ProductFixture, public ::testing::WithParamInterface<Stick> {
+class OnAStick : public StickFixture {
 protected:
-    void SetUp() override
-    {
-        ProductFixture::SetUp();
-        std::string why;
-        drive = TestDrive(GetParam().variable, &why);
-        if (drive.empty())
-            GTEST_SKIP() << "no " << GetParam().name << " stick: " << why;
-        RemoveFolder(drive + L"t\\");
-        ASSERT_EQ(ListFiles(drive), std::vector<std::wstring>{}) << "the stick starts empty";
-        ASSERT_EQ(Start(), 0);
-    }
-
-    void TearDown() override
-    {
-        if (!drive.empty())
-            RemoveFolder(drive + L"t\\");
-        ProductFixture::TearDown();
-    }
-
-    // The sources, each with bytes of its own, made through \\?\ so that folders Windows would
-    // read as devices are made as they are. The player lists them by their plain paths: the
-    // shell copy takes no \\?\ path (Wine's copies nothing of a list holding two).
-    void SetHostilePlaylist(const std::vector<Hostile>& entries)
-    {
-        host->playlist.clear();
-        for (size_t i = 0; i < entries.size(); ++i) {
-            std::wstring path = folder + entries[i].source;
-            std::wstring literal = L"\\\\?\\" + path;
-            CreateDirectoryW(literal.substr(0, literal.rfind(L'\\')).c_str(), nullptr);
-            WriteBytes(literal, "entry " + std::to_string(i));
-            host->playlist.push_back({path, entries[i].title, (int)i});
-        }
-    }
-
     // Every entry has its copy under the name given, with its source's bytes, and the playlist
     // file names each of them, and nothing else is below the target or on the stick.
     void ExpectEveryCopyListed(const std::vector<Hostile>& entries, const std::wstring& target)
@@ -235,8 +174,6 @@ protected:
         for (const std::wstring& file : ListFiles(drive))
             EXPECT_EQ(file.compare(0, below.size(), below), 0) << "outside the target: " << Utf8(file);
     }
-
-    std::wstring drive;
 };
 
 // Titles that Windows would refuse as names, or read as another name.
@@ -357,65 +294,6 @@ TEST_P(OnAStick, TaggedCopiesAreLaidOutByArtistAndAlbum)
     ASSERT_EQ(watcher.boxes.size(), 2u);
     EXPECT_EQ(watcher.boxes[1].text, L"All 5 files are already there and unchanged.");
     ExpectEveryCopyListed(tagged, target);
-}
-
-// Cover art and lyrics go with the songs, and the playlist file separates folders with "/";
-// kept in step, the second run copies nothing.
-TEST_P(OnAStick, CoverAndLyricsGoWithTheirSongs)
-{
-    TimeLimit limit("copying cover art and lyrics onto a stick", StickTestLimit);
-    std::wstring target = drive + L"t\\";
-    CreateFolders(target);
-    const std::vector<Hostile> songs = {{L"Album\\01 Rain.flac", L"A", L"Album/01 Rain.flac"},
-                                        {L"Album\\02 Sun.mp3", L"B", L"Album/02 Sun.mp3"}};
-    SetHostilePlaylist(songs);
-    WriteBytes(folder + L"Album\\01 Rain.LRC", "[00:01.00]Rain");
-    WriteBytes(folder + L"Album\\Folder.jpg", "cover");
-    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
-                                       {NumberFilenamesBox, false}, {IncludeDirectoryBox, true},
-                                       {SkipUnchangedBox, true}, {CopyCompanionsBox, true},
-                                       {PlaylistSlashesBox, true}};
-    for (int run = 0; run < 2; ++run) {
-        if (run == 1 && !GetParam().replacesFiles)
-            DeleteFileW((target + L"playlist.m3u8").c_str());
-        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
-        ASSERT_TRUE(copy.pressed && !copy.refused);
-        EXPECT_EQ(ListFiles(target),
-                  (std::vector<std::wstring>{L"Album\\01 Rain.flac", L"Album\\01 Rain.lrc",
-                                             L"Album\\02 Sun.mp3", L"Album\\Folder.jpg", L"playlist.m3u8"}));
-        EXPECT_EQ(ReadBytes(target + L"Album\\01 Rain.lrc"), "[00:01.00]Rain");
-        EXPECT_EQ(ReadBytes(target + L"Album\\Folder.jpg"), "cover");
-        EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8),
-                  (std::vector<std::wstring>{songs[0].copy, songs[1].copy}));
-    }
-    ASSERT_EQ(watcher.boxes.size(), 2u);
-    EXPECT_EQ(watcher.boxes[1].text, L"All 2 files are already there and unchanged.");
-}
-
-// What the device cannot play lands converted, its part file moved into place on the stick's
-// own file system; kept in step, the second run converts nothing.
-TEST_P(OnAStick, SongsTheDeviceCannotPlayLandConverted)
-{
-    TimeLimit limit("converting onto a stick", StickTestLimit);
-    std::wstring target = drive + L"t\\";
-    CreateFolders(target);
-    SetHostilePlaylist({{L"Album\\01 Rain.flac", L"A", L""}, {L"Album\\02 Sun.mp3", L"B", L""}});
-    const std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, true},
-                                       {NumberFilenamesBox, false}, {IncludeDirectoryBox, true},
-                                       {SkipUnchangedBox, true}, {ConvertBox, true}};
-    for (int run = 0; run < 2; ++run) {
-        if (run == 1 && !GetParam().replacesFiles)
-            DeleteFileW((target + L"playlist.m3u8").c_str());
-        SaveAsRun copy = CopyThroughTheDialog(boxes, target);
-        ASSERT_TRUE(copy.pressed && !copy.refused);
-        EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"Album\\01 Rain.mp3", L"Album\\02 Sun.mp3",
-                                                                L"playlist.m3u8"}));
-        EXPECT_EQ(ListedPaths(ReadBytes(target + L"playlist.m3u8"), CP_UTF8),
-                  (std::vector<std::wstring>{L"Album\\01 Rain.mp3", L"Album\\02 Sun.mp3"}));
-    }
-    std::string converted = ReadBytes(target + L"Album\\01 Rain.mp3");
-    EXPECT_EQ(converted.substr(0, 16), "converted to MP3") << converted.substr(0, 40);
-    EXPECT_EQ(host->encoders.started, 1) << "kept in step, the conversion is there";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sticks, OnAStick, ::testing::ValuesIn(Sticks), NameOfCase());

@@ -4,10 +4,7 @@
 #include "dialog/room_question.h"
 #include "host/host_link.h"
 #include "hostsim/dialog_watcher.h"
-#include "plan/copy_plan.h"
-#include "room/room.h"
 #include "run/copy_run.h"
-#include "run/make_plan.h"
 #include "support/case_names.h"
 #include "support/run_fixture.h"
 
@@ -631,44 +628,6 @@ TEST_F(CopyRun, NoPreviousPlaylistOrAHostileOneRemovesNothing)
             EXPECT_EQ(box.text, L"") << bytes.size();
         EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"a.mp3", L"keep.mp3", L"playlist.m3u"}));
     }
-}
-
-TEST_F(CopyRun, CopiesThatDoNotFitAreAskedAboutOnConfirmation)
-{
-    // The question says nothing of entries left out: the run tells them.
-    SetPlaylist({{Source(L"big.mp3", std::string(2 * 1024 * 1024, 'b')), L"Big", 1},
-                 {source + L"gone.mp3", L"Gone", 2}});
-    State.Options = OptionsOn("");
-    HWND owner = host->window;
-    watcher.handler = [](HWND dialog) {
-        PressButton(dialog, IDNO);
-        return true;
-    };
-    // The plan for a folder, weighed as the dialog weighs it when the user confirms it.
-    auto confirm = [owner](const std::wstring& folder) {
-        std::wstring confirmed = folder + L"x";
-        CopyPlan plan;
-        EXPECT_TRUE(MakeCopyPlan({&confirmed[0], (int)folder.size()}, &plan));
-        bool confirmedThere = ConfirmRoom(owner, &plan);
-        FreeCopyPlan(&plan);
-        return confirmedThere;
-    };
-    EXPECT_TRUE(confirm(target));
-    EXPECT_TRUE(watcher.boxes.empty()) << "plenty of room";
-
-    std::string why;
-    std::wstring drive = SmallDrive(&why);
-    if (drive.empty())
-        GTEST_SKIP() << "no small drive to fill: " << why;
-    // Tests of both widths share the drive: each asks in a folder of its own.
-    std::wstring small = FolderOn(drive);
-    EXPECT_FALSE(confirm(small));
-    ASSERT_EQ(watcher.boxes.size(), 1u);
-    EXPECT_EQ(watcher.boxes[0].text.substr(0, 16), L"The copies need ");
-    EXPECT_NE(watcher.boxes[0].text.find(L"2.0 MiB, but only "), std::wstring::npos) << Utf8(watcher.boxes[0].text);
-    EXPECT_EQ(watcher.boxes[0].owner, owner);
-    EXPECT_EQ(watcher.boxes[0].buttons, (std::set<int>{IDYES, IDNO}));
-    EXPECT_EQ(ListFiles(small), std::vector<std::wstring>{}) << "nothing written";
 }
 
 // --- Language pack -------------------------------------------------------------------------

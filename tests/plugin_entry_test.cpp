@@ -538,45 +538,6 @@ TEST_F(KeptInStep, SecondRunCopiesOnlyWhatChangedAndRemovesOnlyLeftovers)
     EXPECT_EQ(watcher.boxes[2].text, L"") << "the shell's question paints its text";
 }
 
-// 2 MiB and the playlist file's cluster do not fit a drive of 1 MiB, and nothing fits: the
-// dialog asks whether to copy anyway, and No leaves the user in the dialog, where Cancel ends
-// it with nothing written.
-TEST_F(PluginEntry, CopiesThatDoNotFitAreAskedAboutAndNoReturnsToTheDialog)
-{
-    std::string why;
-    std::wstring drive = SmallDrive(&why);
-    if (drive.empty())
-        GTEST_SKIP() << "no small drive to fill: " << why;
-    ASSERT_EQ(Start(), 0);
-    std::wstring music = folder + L"music\\";
-    CreateFolders(music);
-    WriteBytes(music + L"big.mp3", std::string(2 * 1024 * 1024, 'b'));
-    host->playlist = {{music + L"big.mp3", L"Big", 61}};
-    SaveAsRun copy;
-    copy.setBoxes[SavePlaylistBox] = true;
-    std::wstring small = FolderOn(drive);
-    copy.fileName = small + L"ignored.name";
-    copy.button = IDOK;
-    DialogHandler saveAs = DriveSaveAs(&copy);
-    watcher.handler = [&](HWND dialog) {
-        if (saveAs(dialog))
-            return true;
-        PressButton(dialog, IDNO);
-        PostMessageW(copy.saveAs, WM_COMMAND, IDCANCEL, 0);
-        return true;
-    };
-    SendToHost(WM_COMMAND, Command);
-
-    ASSERT_EQ(watcher.boxes.size(), 2u);
-    const CapturedBox& question = watcher.boxes[1];
-    EXPECT_EQ(question.caption, L"Corvelle v1.11");
-    EXPECT_EQ(question.text.substr(0, 34), L"The copies need 2.1 MiB, but only ");
-    EXPECT_EQ(question.owner, copy.saveAs);
-    EXPECT_EQ(question.buttons, (std::set<int>{IDYES, IDNO}));
-    EXPECT_TRUE(host->playing) << "nothing of the run began";
-    EXPECT_EQ(ListFiles(small), std::vector<std::wstring>{});
-}
-
 // Three files of 512 KiB onto a drive of 1 MiB, all copied anyway: the shell stops when the
 // drive is full. Nothing it left cut stays, the playlist file names only the whole copies, and one
 // box of the run's own says how many could not be copied.

@@ -1,4 +1,5 @@
 #include "hostsim/demo_host.h"
+#include "resources/resource_ids.h"
 #include "support/product_fixture.h"
 
 std::wstring ProductPath()
@@ -83,4 +84,24 @@ std::wstring SongsFixture::Song(const std::wstring& relative, const std::string&
 std::wstring SongsFixture::Song(const std::wstring& relative, size_t size)
 {
     return Song(relative, std::string(size, (char)('a' + relative.size() % 26)));
+}
+
+SaveAsRun PlanFixture::Save(const std::wstring& target, int answer, std::map<int, bool> boxes)
+{
+    std::map<int, bool> all = {{SavePlaylistBox, true}, {SaveM3U8Box, false},
+                               {NumberFilenamesBox, false}, {UsePlaylistTitleBox, false},
+                               {IncludeDirectoryBox, false}, {SkipUnchangedBox, false},
+                               {RemoveDroppedBox, false}};
+    for (const auto& box : boxes)
+        all[box.first] = box.second;
+    return CopyThroughTheDialog(all, target, answer);
+}
+
+std::vector<CapturedBox> PlanFixture::OurBoxes() const
+{
+    std::vector<CapturedBox> ours;
+    for (const CapturedBox& box : watcher.boxes)
+        if (box.caption == L"Corvelle v1.11" || box.caption == L"Kopierer v1.11")
+            ours.push_back(box);
+    return ours;
 }

@@ -46,6 +46,16 @@ protected:
     std::wstring music, target;
 };
 
+// The same, saving through the dialog, with the module's own boxes told from the others.
+class PlanFixture : public SongsFixture {
+protected:
+    // The user saves into `target` at once with the first seven boxes as given (numbers,
+    // titles, folders off unless asked) and every later box answered `answer`.
+    SaveAsRun Save(const std::wstring& target, int answer, std::map<int, bool> boxes = {});
+    // The boxes of ours (not the Save As window, not the shell's).
+    std::vector<CapturedBox> OurBoxes() const;
+};
+
 // The command identifier the simulated host hands out first, 0x9E17 as the player's.
 const WPARAM HostCommand = 40471;
 
