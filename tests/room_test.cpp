@@ -5,6 +5,7 @@
 #include <map>
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/save_as_driver.h"
+#include "dialog/room_question.h"
 #include "plan/copy_plan.h"
 #include "resources/resource_ids.h"
 #include "room/room.h"
