@@ -76,6 +76,11 @@ static void TellCopiesMissing(uint32_t missing, uint32_t songs)
                      (unsigned)missing, (unsigned)songs);
 }
 
-const RunPrompts RunBoxes = {TellSkippedEntries, AskToRemoveLeftovers, TellAllUnchanged,
+static void TellNotInPlayOrder(const wchar_t* folder)
+{
+    ShowFormattedBox(State.HostWindow, RunBoxStyle, NotInPlayOrderString, BoxTextCapacity, folder);
+}
+
+const RunPrompts RunBoxes = {TellSkippedEntries,    AskToRemoveLeftovers, TellAllUnchanged,
                              TellPlaylistNotCreated, TellPlaylistNotWhole, TellCopiesMissing,
-                             &ConversionWindow};
+                             TellNotInPlayOrder,     &ConversionWindow};

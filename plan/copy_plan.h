@@ -74,6 +74,12 @@ struct CopyPlan {
     bool keepInStep;  // each source copied once, each copy a name of its own, unchanged ones kept
     TextSet sources, destinations;
 
+    // The target's volume keeps entries in the order written (FAT, exFAT): the run puts the
+    // folders it changes in play order (order/play_order.h). After a rewrite cut short, every
+    // folder is.
+    bool keepsWrittenOrder;
+    bool reorderEveryFolder;
+
     int considered;          // the entries gone through: the playlist's, or the selection's
     SkippedEntries skipped;  // those left out as missing, folders, or for want of a name
 

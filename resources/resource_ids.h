@@ -54,4 +54,5 @@
 #define FitQuestionString 20
 #define ConvertingString 21
 #define ConvertedCountString 22
+#define NotInPlayOrderString 23
 #define LanguageGuidString 65535

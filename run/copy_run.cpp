@@ -7,13 +7,27 @@
 #include "sync/leftovers.h"
 
 // Keeping a folder in step, the copies the previous playlist file named and this run does not
-// make may go: that file is read before the run writes it anew.
-static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
+// make may go.
+static bool RemovesDropped(const CopyPlan& plan)
 {
     const CopyOptions& options = State.Options;
-    if (!plan.writesPlaylist || !options.RemoveDropped || options.OnlySelected || !plan.indexed)
+    return plan.writesPlaylist && options.RemoveDropped && !options.OnlySelected && plan.indexed;
+}
+
+// The previous playlist file says what may go, and in what order the folders' songs stood: it is
+// read before the run writes it anew.
+static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
+{
+    if (!RemovesDropped(plan) && !(plan.writesPlaylist && plan.keepsWrittenOrder))
         return {};
     return ReadPreviousPlaylist(plan.target, PlaylistCodePage());
+}
+
+static void FreePreparedRun(PreparedRun* run)
+{
+    FreePlaylistBytes(&run->previous.file);
+    FreeOrderWork(&run->order);
+    FreeShellLists(&run->lists);
 }
 
 // Kept in step, a run with nothing new or changed says so.
@@ -73,20 +87,21 @@ static bool WritePlaylistFirst(CopyPlan* plan, PreparedRun* run)
 
 bool PrepareCopy(CopyPlan* plan, const RunPrompts& prompts, PreparedRun* run)
 {
-    *run = {false, {}, &prompts};
+    *run = {false, {}, &prompts, {}, {}};
     if (!MakeShellLists(*plan, &run->lists))
         return false;
-    PreviousPlaylist previous = ReadWhatThePlaylistNamed(*plan);
+    run->previous = ReadWhatThePlaylistNamed(*plan);
+    NoteFoldersBefore(*plan, &run->order);
     bool going = WritePlaylistFirst(plan, run);
     if (going) {
         if (plan->skipped.count)
             prompts.tellSkippedEntries(plan->skipped, plan->considered);
-        RemoveLeftovers(previous, *plan, prompts.askToRemoveLeftovers);
+        RemoveLeftovers(RemovesDropped(*plan) ? run->previous : PreviousPlaylist{}, *plan,
+                        prompts.askToRemoveLeftovers);
         TellWhenAllIsUnchanged(*plan, *run);
     }
-    FreePlaylistBytes(&previous.file);
     if (!going)
-        FreeShellLists(&run->lists);
+        FreePreparedRun(run);
     return going;
 }
 
@@ -104,8 +119,13 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
         RewriteThePlaylistFile(*plan, *run);
     if (missing)
         run->prompts->tellCopiesMissing(missing, outcome->songs + converting);
+    // Last, once nothing more is written: a player that plays in written order plays the
+    // folders as the playlist does.
+    wchar_t folder[PathCapacity];
+    if (!PutInPlayOrder(*plan, run->previous, &run->order, folder))
+        run->prompts->tellNotInPlayOrder(folder);
     FreeCopyOutcome(outcome);
-    FreeShellLists(&run->lists);
+    FreePreparedRun(run);
 }
 
 void RunCopy(CopyPlan* plan, const RunPrompts& prompts)

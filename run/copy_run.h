@@ -23,6 +23,8 @@ struct RunPrompts {
     void (*tellPlaylistNotWhole)(DWORD error);
     // After the copy, `missing` of the `songs` to be copied are not there.
     void (*tellCopiesMissing)(uint32_t missing, uint32_t songs);
+    // The entries of `folder` could not all be put in play order; none is lost.
+    void (*tellNotInPlayOrder)(const wchar_t* folder);
     const ConversionView* conversions;
 };
 

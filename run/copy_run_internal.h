@@ -1,11 +1,15 @@
 // The run's parts, apart so that the benchmark weighs their costs against each other.
 #pragma once
+#include "order/play_order.h"
 #include "run/copy_run.h"
+#include "sync/leftovers.h"
 
 struct PreparedRun {
     bool playlistWritten;  // the playlist file lists the copies as they are to be
     CopyLists lists;
     const RunPrompts* prompts;
+    PreviousPlaylist previous;  // the playlist file the run replaces, read before it does
+    OrderWork order;
 };
 // Everything before the shell copy: stops playback and writes the playlist file when one is
 // wanted (listing the copies as they are to be, so that it has its room before they take the

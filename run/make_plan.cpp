@@ -8,6 +8,8 @@
 #include "files/file_facts.h"
 #include "host/host_link.h"
 #include "naming/copy_destination.h"
+#include "order/folder_rewrite.h"
+#include "order/play_order.h"
 #include "plan/plan_writing.h"
 #include "playlist/playlist_file.h"
 
@@ -168,6 +170,19 @@ static void StartPlan(CopyTarget target, CopyPlan* plan)
     ChooseConversion(plan);
 }
 
+// On a volume that keeps the order written, what a rewrite cut short left aside goes back to its
+// folder first, so that the plan finds each copy where it belongs.
+static void RecoverPlayOrder(CopyPlan* plan)
+{
+    wchar_t folder[PathCapacity];
+    if (plan->folderLength < 3 || !JoinPath(folder, plan->target, (size_t)plan->folderLength, L"", 0))
+        return;
+    plan->keepsWrittenOrder = KeepsWrittenOrder(folder);
+    folder[plan->folderLength - 1] = 0;
+    bool isRoot = plan->folderLength == 3 && plan->target[1] == L':';
+    plan->reorderEveryFolder = plan->keepsWrittenOrder && RecoverHeldEntries(folder, isRoot);
+}
+
 static size_t GuessedText(const CopyPlan& plan)
 {
     size_t perEntry = GuessedEntryText + (plan.writesPlaylist ? GuessedTitle : 0) +
@@ -178,6 +193,7 @@ static size_t GuessedText(const CopyPlan& plan)
 bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
 {
     StartPlan(target, plan);
+    RecoverPlayOrder(plan);
     size_t entries = (size_t)plan->considered;
     // A song's lyrics and its folder's cover: at most two companions a song.
     size_t copies = entries * (State.Options.CopyCompanions ? 3 : 1);

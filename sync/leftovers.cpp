@@ -1,5 +1,4 @@
 #include "sync/leftovers.h"
-#include "sync/leftovers_internal.h"
 #include <shellapi.h>
 #include <stdlib.h>
 #include <wchar.h>

@@ -19,6 +19,13 @@ struct PreviousPlaylist {
 // nothing named there is ever removed.
 PreviousPlaylist ReadPreviousPlaylist(const wchar_t* path, UINT codePage);
 
+// Makes the path a playlist line names, relative to the target folder, plain in `relative`
+// (backslashes only, no "." or ".." left). False for a line that names no file inside the
+// folder: a comment, an empty line, a drive, a leading slash, a ".." that climbs out, a
+// wildcard or other reserved character, a name Windows would read otherwise (trailing dots or
+// spaces, device names), or a path too long for `capacity`.
+bool ResolveListedPath(const wchar_t* line, wchar_t* relative, size_t capacity);
+
 // Finds the leftovers of `previous`: existing files (not folders, not reached through a link)
 // inside the plan's target that no copy of the plan (unchanged, or left out for room, alike)
 // goes to or comes from, and that are not a playlist file. When there are any, asks whether to

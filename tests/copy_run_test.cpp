@@ -578,6 +578,7 @@ const RunPrompts Recorded = {
     [] { ADD_FAILURE() << "the playlist file was not created"; },
     [](DWORD) { ADD_FAILURE() << "the playlist file was not written whole"; },
     [](uint32_t missing, uint32_t) { told.missing = missing; },
+    [](const wchar_t*) { ADD_FAILURE() << "no folder here keeps the order written"; },
     &ConversionWindow,
 };
 

@@ -3,7 +3,6 @@
 #include "state/plugin_state.h"
 #include "support/case_names.h"
 #include "sync/leftovers.h"
-#include "sync/leftovers_internal.h"
 
 namespace {
 

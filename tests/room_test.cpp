@@ -3,9 +3,9 @@
 // playlist file's lines; and a plan weighed in the test program as the dialog weighs it.
 #include <gtest/gtest.h>
 #include <map>
+#include "dialog/room_question.h"
 #include "hostsim/dialog_watcher.h"
 #include "hostsim/save_as_driver.h"
-#include "dialog/room_question.h"
 #include "plan/copy_plan.h"
 #include "resources/resource_ids.h"
 #include "room/room.h"
