@@ -10,6 +10,8 @@
 
 static const uint32_t NoFolder = 0xFFFFFFFF;
 static const uint32_t NoRank = 0xFFFFFFFF;
+// A copy the playlist has reached, before any folder lists it.
+static const uint32_t Reached = 0xFFFFFFFE;
 // Wanted entries are copies, or folders with this bit set.
 static const uint32_t FolderBit = 0x80000000u;
 static const int FileSystemNameCapacity = 16;
@@ -253,7 +255,7 @@ static void NoteOrderChanges(const CopyPlan& plan, OrderWork* work)
         // An entry of a song met before is where it was.
         if (copy == NoCopy || work->copyFolder[copy] == NoFolder || work->listedFor[copy] != NoFolder)
             continue;
-        work->listedFor[copy] = 0;
+        work->listedFor[copy] = Reached;
         NoteSongRank(&work->folders[work->copyFolder[copy]], work->oldRank[copy]);
         NoteFirstReach(work, work->copyFolder[copy], &reach);
     }
