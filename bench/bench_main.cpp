@@ -106,7 +106,8 @@ int main(int argc, char** argv)
         const char* name;
         void (*run)();
     } benches[] = {{"plan", BenchCopyPlan}, {"tags", BenchTaggedPlan}, {"run", BenchCopyRun},
-                   {"counter", BenchSizeCounter}, {"resync", BenchResync}, {"convert", BenchConversions}};
+                   {"counter", BenchSizeCounter}, {"resync", BenchResync}, {"convert", BenchConversions},
+                   {"order", BenchPlayOrder}};
     for (const auto& bench : benches) {
         bool wanted = argc < 2;
         for (int i = 1; i < argc; ++i)

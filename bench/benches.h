@@ -35,6 +35,7 @@ void BenchCopyRun();
 void BenchSizeCounter();
 void BenchResync();
 void BenchConversions();
+void BenchPlayOrder();
 
 // The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
 extern const int RunFileCount, RunFileBytes;
