@@ -43,6 +43,12 @@ static OrderTimes TimeRun(const std::wstring& target)
     if (!MakeCopyPlan({path, (int)target.size()}, &plan))
         return times;
     plan.keepsWrittenOrder = true;
+    // The rewrite's one allocation is the work noted before the copy.
+    OrderWork probe;
+    uint64_t before = AllocationCount();
+    NoteFoldersBefore(plan, &probe);
+    times.allocations = AllocationCount() - before;
+    FreeOrderWork(&probe);
     if (!PrepareCopy(&plan, RunBoxes, &run)) {
         FreeCopyPlan(&plan);
         return times;
@@ -55,12 +61,12 @@ static OrderTimes TimeRun(const std::wstring& target)
     // What comes after the copy but the rewrite is weighed by the copy run's bench: the rewrite
     // is the rest of the run's end.
     Moves = 0;
-    uint64_t before = AllocationCount();
+    before = AllocationCount();
     start = Now();
     wchar_t failed[PathCapacity];
     PutInPlayOrder(plan, run.previous, &run.order, failed);
     times.rewrite = SecondsSince(start);
-    times.allocations = AllocationCount() - before;
+    times.allocations += AllocationCount() - before;
     times.moves = Moves;
     FreeOrderWork(&run.order);
     FinishCopy(&plan, &run, &outcome);
@@ -77,8 +83,10 @@ void BenchPlayOrder()
     ConnectHost(host);
     RealMoveFile = (decltype(RealMoveFile))ReplaceImport(GetModuleHandleW(nullptr), "KERNEL32.dll",
                                                          "MoveFileW", (void*)CountMove);
+    // Unnumbered, so that a copy keeps its name whatever its place in the playlist.
     State.Options = CopyOptions();
     State.Options.SavePlaylist = State.Options.KeepInStep = 1;
+    State.Options.NumberFilenames = 0;
     std::wstring root = BenchFolder(L"play-order"), target = root + L"out\\";
     std::string bytes(RunFileBytes, 'o');
     CreateFolders(root + L"src\\");

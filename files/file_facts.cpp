@@ -93,6 +93,26 @@ bool IsConversionOf(const FileFacts& source, const wchar_t* conversion)
            existing.writeTime + WriteTimeTolerance >= source.writeTime;
 }
 
+bool VisitEntries(const wchar_t* folder, bool (*visit)(void* context, const WIN32_FIND_DATAW& entry),
+                  void* context)
+{
+    wchar_t pattern[PathCapacity];
+    if (!JoinPath(pattern, folder, wcslen(folder), L"\\*", 2))
+        return false;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern, &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool going = true;
+    do {
+        const wchar_t* name = data.cFileName;
+        bool dots = name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2]));
+        going = dots || visit(context, data);
+    } while (going && FindNextFileW(search, &data));
+    FindClose(search);
+    return going;
+}
+
 bool QueryFreeSpace(const wchar_t* folder, uint64_t* available)
 {
     ULARGE_INTEGER free = {}, total = {};

@@ -34,6 +34,13 @@ bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy);
 // its source.
 bool IsConversionOf(const FileFacts& source, const wchar_t* conversion);
 
+// Calls `visit` with each entry of `folder` (no closing backslash; "F:" for a drive's root) but
+// "." and "..", in the order the system lists them (on FAT, the order they stand in), until it
+// answers false. False when `folder` cannot be listed or `visit` stopped it.
+struct _WIN32_FIND_DATAW;
+bool VisitEntries(const wchar_t* folder, bool (*visit)(void* context, const _WIN32_FIND_DATAW& entry),
+                  void* context);
+
 // The bytes the caller may still write in `folder`. False when they cannot be had, also for
 // a volume that reports a total size of 0 (FUSE's FAT driver does): its free space says
 // nothing.

@@ -9,11 +9,6 @@
 static const wchar_t HoldingName[] = L"~CVORDER";
 static const wchar_t RootName[] = L"~ROOT";
 
-static bool IsDots(const wchar_t* name)
-{
-    return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2]));
-}
-
 // `folder`\`name` into `path`; false when it does not fit.
 static bool Child(wchar_t* path, const wchar_t* folder, const wchar_t* name)
 {
@@ -37,26 +32,29 @@ static bool MoveOne(const wchar_t* from, const wchar_t* to, const wchar_t* name)
 
 enum class OnFailure { Stop, GoOn };
 
+struct Moving {
+    const wchar_t *from, *to, *except;
+    OnFailure failure;
+    bool all;
+};
+
+static bool MoveEntry(void* context, const WIN32_FIND_DATAW& entry)
+{
+    Moving* moving = (Moving*)context;
+    if (moving->except && SameFileName(entry.cFileName, moving->except))
+        return true;
+    moving->all = MoveOne(moving->from, moving->to, entry.cFileName) && moving->all;
+    return moving->all || moving->failure == OnFailure::GoOn;
+}
+
 // Moves every entry of `from` but `except` into `to`, in the order they are listed (on FAT, the
 // order they stand in). With Stop, the first that will not move (a file open in another program)
 // ends it. False when any did not move.
 static bool MoveEvery(const wchar_t* from, const wchar_t* to, const wchar_t* except, OnFailure failure)
 {
-    wchar_t pattern[PathCapacity];
-    if (!Child(pattern, from, L"*"))
-        return false;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return true;
-    bool all = true;
-    do {
-        if (IsDots(data.cFileName) || (except && SameFileName(data.cFileName, except)))
-            continue;
-        all = MoveOne(from, to, data.cFileName) && all;
-    } while ((all || failure == OnFailure::GoOn) && FindNextFileW(search, &data));
-    FindClose(search);
-    return all;
+    Moving moving = {from, to, except, failure, true};
+    VisitEntries(from, MoveEntry, &moving);
+    return moving.all;
 }
 
 // The holding folder for `folder` (beside it; in a drive's root, in the root) and, in it, the
@@ -120,55 +118,63 @@ Rewrite RewriteFolder(const wchar_t* folder, bool isRoot, WantedOrder wanted)
 
 // --- A rewrite cut short ----------------------------------------------------------------------
 
-// The holding folder in `parent`, if any: each folder in it goes back into the one it is named
-// after, which is made again if it went.
+struct Recovering {
+    const wchar_t *parent, *outer;
+    bool isRoot;
+};
+
+// A folder in the holding folder goes back into the one it is named after, made again if it went.
+static bool MoveHeldBack(void* context, const WIN32_FIND_DATAW& entry)
+{
+    const Recovering* held = (const Recovering*)context;
+    wchar_t inner[PathCapacity], folder[PathCapacity];
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !Child(inner, held->outer, entry.cFileName))
+        return true;
+    if (held->isRoot && SameFileName(entry.cFileName, RootName))
+        lstrcpynW(folder, held->parent, PathCapacity);
+    else if (!Child(folder, held->parent, entry.cFileName))
+        return true;
+    CreateDirectoryW(folder, nullptr);
+    if (MoveEvery(inner, folder, nullptr, OnFailure::GoOn))
+        RemoveDirectoryW(inner);
+    return true;
+}
+
+// The holding folder in `parent`, if any, emptied back into the folders it holds for.
 static bool RecoverIn(const wchar_t* parent, bool isRoot)
 {
-    wchar_t outer[PathCapacity], pattern[PathCapacity];
-    if (!Child(outer, parent, HoldingName) || !IsFolderPath(outer) || !Child(pattern, outer, L"*"))
+    wchar_t outer[PathCapacity];
+    if (!Child(outer, parent, HoldingName) || !IsFolderPath(outer))
         return false;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(pattern, &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            wchar_t inner[PathCapacity], folder[PathCapacity];
-            bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            if (IsDots(data.cFileName) || !isFolder || !Child(inner, outer, data.cFileName))
-                continue;
-            bool own = isRoot && SameFileName(data.cFileName, RootName);
-            if (own)
-                lstrcpynW(folder, parent, PathCapacity);
-            else if (!Child(folder, parent, data.cFileName))
-                continue;
-            CreateDirectoryW(folder, nullptr);
-            if (MoveEvery(inner, folder, nullptr, OnFailure::GoOn))
-                RemoveDirectoryW(inner);
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
+    Recovering held = {parent, outer, isRoot};
+    VisitEntries(outer, MoveHeldBack, &held);
     RemoveDirectoryW(outer);
+    return true;
+}
+
+struct Walk {
+    const wchar_t* folder;
+    bool found;
+};
+
+static bool RecoverBelow(const wchar_t* folder, bool isRoot);
+
+static bool RecoverInSubfolder(void* context, const WIN32_FIND_DATAW& entry)
+{
+    Walk* walk = (Walk*)context;
+    wchar_t below[PathCapacity];
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !SameFileName(entry.cFileName, HoldingName) &&
+        Child(below, walk->folder, entry.cFileName))
+        walk->found = RecoverBelow(below, false) || walk->found;
     return true;
 }
 
 // `folder` and every folder below it.
 static bool RecoverBelow(const wchar_t* folder, bool isRoot)
 {
-    bool found = RecoverIn(folder, isRoot);
-    wchar_t pattern[PathCapacity];
-    if (!Child(pattern, folder, L"*"))
-        return found;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return found;
-    do {
-        wchar_t below[PathCapacity];
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(data.cFileName) &&
-            !SameFileName(data.cFileName, HoldingName) && Child(below, folder, data.cFileName))
-            found = RecoverBelow(below, false) || found;
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-    return found;
+    Walk walk = {folder, RecoverIn(folder, isRoot)};
+    VisitEntries(folder, RecoverInSubfolder, &walk);
+    return walk.found;
 }
 
 bool RecoverHeldEntries(const wchar_t* target, bool isRoot)

@@ -70,20 +70,16 @@ static uint32_t DeepestFolder(OrderWork* work, const CopyPlan& plan, const Plann
     return folder;
 }
 
+static bool NoteAnEntry(void* found, const WIN32_FIND_DATAW&)
+{
+    *(bool*)found = true;
+    return false;
+}
+
 static bool HasEntries(const wchar_t* folder)
 {
-    wchar_t pattern[PathCapacity];
-    if (!JoinPath(pattern, folder, wcslen(folder), L"\\*", 2))
-        return false;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
     bool found = false;
-    do
-        found = wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0;
-    while (!found && FindNextFileW(search, &data));
-    FindClose(search);
+    VisitEntries(folder, NoteAnEntry, &found);
     return found;
 }
 
