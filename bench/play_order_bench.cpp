@@ -42,7 +42,7 @@ static OrderTimes TimeRun(const std::wstring& target)
     PreparedRun run = {};
     if (!MakeCopyPlan({path, (int)target.size()}, &plan))
         return times;
-    plan.keepsWrittenOrder = true;
+    plan.onFatVolume = true;
     // The rewrite's one allocation is the work noted before the copy.
     OrderWork probe;
     uint64_t before = AllocationCount();

@@ -45,7 +45,7 @@ static uint32_t AddCompanion(CopyPlan* plan, const wchar_t* source, const wchar_
     uint32_t to = AddPlanText(plan, destination, destinationLength);
     uint32_t copy = AddPlannedCopy(plan, from, to, facts.size);
     if (copy != NoCopy && plan->keepInStep)
-        plan->copies[copy].unchanged = IsUnchangedCopyOf(facts, destination);
+        plan->copies[copy].unchanged = IsUnchangedCopyOf(facts, destination, plan->onFatVolume);
     return copy;
 }
 

@@ -78,19 +78,31 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size)
     return found;
 }
 
-bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy)
+static const uint64_t Hour = 3600 * 10000000ull;
+
+// `time` is `wanted` within the two seconds a FAT stick rounds to.
+static bool IsAbout(uint64_t time, uint64_t wanted)
 {
-    FileFacts existing;
-    if (!QueryFileFacts(copy, &existing))
-        return false;
-    return existing.size == source.size && existing.writeTime + WriteTimeTolerance >= source.writeTime;
+    return time + WriteTimeTolerance >= wanted && time <= wanted + WriteTimeTolerance;
 }
 
-bool IsConversionOf(const FileFacts& source, const wchar_t* conversion)
+bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy, bool localTimes)
 {
     FileFacts existing;
+    if (!QueryFileFacts(copy, &existing) || existing.size != source.size)
+        return false;
+    // An hour newer is no older: unchanged either way.
+    if (existing.writeTime + WriteTimeTolerance >= source.writeTime)
+        return true;
+    return localTimes && IsAbout(existing.writeTime + Hour, source.writeTime);
+}
+
+bool IsConversionOf(const FileFacts& source, const wchar_t* conversion, bool localTimes)
+{
+    FileFacts existing;
+    uint64_t shift = localTimes ? Hour : 0;
     return QueryFileFacts(conversion, &existing) &&
-           existing.writeTime + WriteTimeTolerance >= source.writeTime;
+           existing.writeTime + WriteTimeTolerance + shift >= source.writeTime;
 }
 
 bool VisitEntries(const wchar_t* folder, bool (*visit)(void* context, const WIN32_FIND_DATAW& entry),

@@ -28,11 +28,13 @@ bool QueryFileFacts(const wchar_t* path, FileFacts* facts);
 bool QueryFileSize(const wchar_t* path, uint64_t* size);
 // A copy that is there already as a file of its source's size, written no earlier than its
 // source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
-// counts as changed.
-bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy);
+// counts as changed. FAT and exFAT keep local time, so once the clocks change for daylight
+// saving Windows reports every copy there an hour older or newer: with `localTimes`, a copy
+// exactly an hour from its source's time (within the two seconds) is unchanged too.
+bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy, bool localTimes);
 // A conversion of a source, whose size differs by nature: there, and written no earlier than
-// its source.
-bool IsConversionOf(const FileFacts& source, const wchar_t* conversion);
+// its source (an hour earlier, with `localTimes`).
+bool IsConversionOf(const FileFacts& source, const wchar_t* conversion, bool localTimes);
 
 // Calls `visit` with each entry of `folder` (no closing backslash; "F:" for a drive's root) but
 // "." and "..", in the order the system lists them (on FAT, the order they stand in), until it

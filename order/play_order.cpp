@@ -103,7 +103,7 @@ static bool FolderExists(const wchar_t* path)
 void NoteFoldersBefore(const CopyPlan& plan, OrderWork* work)
 {
     *work = {};
-    if (!plan.keepsWrittenOrder || !plan.copyCount || plan.folderLength < 3)
+    if (!plan.onFatVolume || !plan.copyCount || plan.folderLength < 3)
         return;
     size_t copies = plan.copyCount, folders = copies * 4 + 16;
     BlockLayout layout = {};

@@ -74,10 +74,10 @@ struct CopyPlan {
     bool keepInStep;  // each source copied once, each copy a name of its own, unchanged ones kept
     TextSet sources, destinations;
 
-    // The target's volume keeps entries in the order written (FAT, exFAT): the run puts the
-    // folders it changes in play order (order/play_order.h). After a rewrite cut short, every
-    // folder is.
-    bool keepsWrittenOrder;
+    // The target is on FAT or exFAT: its entries stand in the order written, so the run puts
+    // the folders it changes in play order (order/play_order.h), after a rewrite cut short every
+    // folder; and it keeps local times, which seem an hour off once the clocks change.
+    bool onFatVolume;
     bool reorderEveryFolder;
 
     int considered;          // the entries gone through: the playlist's, or the selection's

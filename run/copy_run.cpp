@@ -18,7 +18,7 @@ static bool RemovesDropped(const CopyPlan& plan)
 // read before the run writes it anew.
 static PreviousPlaylist ReadWhatThePlaylistNamed(const CopyPlan& plan)
 {
-    if (!RemovesDropped(plan) && !(plan.writesPlaylist && plan.keepsWrittenOrder))
+    if (!RemovesDropped(plan) && !(plan.writesPlaylist && plan.onFatVolume))
         return {};
     return ReadPreviousPlaylist(plan.target, PlaylistCodePage());
 }

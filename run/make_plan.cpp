@@ -85,8 +85,9 @@ static uint32_t PlanSong(CopyPlan* plan, const NumberPrefix& prefix, int index,
     copy.converted = converted;
     // A converted copy differs from its source in size by nature: it is there and no older.
     if (plan->keepInStep)
-        copy.unchanged = converted ? IsConversionOf(facts, plan->texts + destination)
-                                   : IsUnchangedCopyOf(facts, plan->texts + destination);
+        copy.unchanged = converted
+                             ? IsConversionOf(facts, plan->texts + destination, plan->onFatVolume)
+                             : IsUnchangedCopyOf(facts, plan->texts + destination, plan->onFatVolume);
     return song;
 }
 
@@ -177,10 +178,10 @@ static void RecoverPlayOrder(CopyPlan* plan)
     wchar_t folder[PathCapacity];
     if (plan->folderLength < 3 || !JoinPath(folder, plan->target, (size_t)plan->folderLength, L"", 0))
         return;
-    plan->keepsWrittenOrder = KeepsWrittenOrder(folder);
+    plan->onFatVolume = KeepsWrittenOrder(folder);
     folder[plan->folderLength - 1] = 0;
     bool isRoot = plan->folderLength == 3 && plan->target[1] == L':';
-    plan->reorderEveryFolder = plan->keepsWrittenOrder && RecoverHeldEntries(folder, isRoot);
+    plan->reorderEveryFolder = plan->onFatVolume && RecoverHeldEntries(folder, isRoot);
 }
 
 static size_t GuessedText(const CopyPlan& plan)

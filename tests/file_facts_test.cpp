@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include "files/file_facts.h"
+#include "resources/resource_ids.h"
+#include "support/case_names.h"
 #include "support/plugin_fixture.h"
+#include "support/stick_fixture.h"
 
 namespace {
 
@@ -114,6 +118,43 @@ TEST_F(FileFactsTest, PresenceAndSizeOfSources)
     }
 }
 
+// Kept in step across a clock change: where a volume keeps local time (FAT, exFAT), a copy an
+// hour older than its source, within FAT's two seconds, is unchanged; an hour and six seconds
+// is a change, and so is an hour anywhere else. A conversion may be an hour older there too.
+TEST_F(FileFactsTest, ACopyAnHourOffIsUnchangedWhereTimesAreLocal)
+{
+    const int64_t Second = 10000000, Hour = 3600 * Second;
+    struct {
+        const char* name;
+        int64_t copyAhead;  // the copy's time less its source's
+        bool sameSize, localTimes, unchanged, converted;
+    } cases[] = {
+        {"same time", 0, true, false, true, true},
+        {"an hour newer", Hour, true, false, true, true},
+        {"an hour older, local times", -Hour, true, true, true, true},
+        {"an hour older and a second, local times", -Hour - Second, true, true, true, true},
+        {"an hour older and six seconds, local times", -Hour - 6 * Second, true, true, false, false},
+        {"an hour older elsewhere", -Hour, true, false, false, false},
+        {"half an hour older, local times", -Hour / 2, true, true, false, true},
+        {"an hour older, another size", -Hour, false, true, false, true},
+    };
+    std::wstring source = folder + L"song.mp3", copy = folder + L"copy.mp3";
+    WriteBytes(source, "12345");
+    FileFacts facts;
+    ASSERT_TRUE(QueryFileFacts(source.c_str(), &facts));
+    for (const auto& c : cases) {
+        WriteBytes(copy, c.sameSize ? "abcde" : "abc");
+        HANDLE file = CreateFileW(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ULARGE_INTEGER time;
+        time.QuadPart = facts.writeTime + (uint64_t)c.copyAhead;
+        FILETIME written = {time.LowPart, time.HighPart};
+        ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &written)) << c.name;
+        CloseHandle(file);
+        EXPECT_EQ(IsUnchangedCopyOf(facts, copy.c_str(), c.localTimes), c.unchanged) << c.name;
+        EXPECT_EQ(IsConversionOf(facts, copy.c_str(), c.localTimes), c.converted) << c.name;
+    }
+}
+
 TEST_F(FileFactsTest, FilesOfWholeGibibytesArePresentWithTheirFullSize)
 {
     for (uint64_t size : {4ull << 30, (4ull << 30) + (2ull << 20)}) {
@@ -131,5 +172,58 @@ TEST_F(FileFactsTest, FilesOfWholeGibibytesArePresentWithTheirFullSize)
         DeleteFileW(path.c_str());
     }
 }
+
+}  // namespace
+
+namespace {
+
+// Through the DLL on each stick: a copy kept in step and then an hour older than its source (the
+// clocks changed) is left alone on FAT32 and exFAT, and copied again on NTFS; an hour and six
+// seconds apart is a change everywhere. FUSE's FAT and exFAT drivers take no write time from
+// Wine, so the source's time is moved instead of the copy's. A change shows as the shell's
+// question before it replaces the copy, answered No (FUSE's FAT driver cannot replace a file).
+class ClockChangeOnAStick : public StickFixture {};
+
+TEST_P(ClockChangeOnAStick, ACopyAnHourOlderIsUnchangedWhereTimesAreLocal)
+{
+    TimeLimit limit("kept in step across a clock change", StickTestLimit);
+    const int64_t Second = 10000000, Hour = 3600 * Second;
+    bool localTimes = std::string(GetParam().name) != "NTFS";
+    const struct {
+        const wchar_t* name;
+        int64_t copyAhead;  // the copy's time less its source's
+        bool unchangedWhereLocal, unchangedElsewhere;
+    } cases[] = {{L"older", -Hour, true, false}, {L"newer", Hour, true, true},
+                 {L"apart", -Hour - 6 * Second, false, false}};
+    const std::map<int, bool> boxes = {{SavePlaylistBox, false}, {SkipUnchangedBox, true}};
+    for (const auto& c : cases) {
+        std::wstring into = drive + L"t\\" + c.name + L"\\", source = folder + c.name + L".mp3";
+        CreateFolders(into);
+        WriteBytes(source, std::string(700, 's'));
+        host->playlist = {{source, L"Song", 60}};
+        CopyThroughTheDialog(boxes, into, IDNO);
+        WIN32_FILE_ATTRIBUTE_DATA copied;
+        ASSERT_TRUE(GetFileAttributesExW((into + L"1_" + c.name + L".mp3").c_str(), GetFileExInfoStandard, &copied));
+        ULARGE_INTEGER time = {{copied.ftLastWriteTime.dwLowDateTime, copied.ftLastWriteTime.dwHighDateTime}};
+        time.QuadPart -= (uint64_t)c.copyAhead;
+        FILETIME moved = {time.LowPart, time.HighPart};
+        HANDLE file = CreateFileW(source.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &moved));
+        CloseHandle(file);
+
+        CopyThroughTheDialog(boxes, into, IDNO);
+        // After the Save As window: ours, or the shell's question (a copy of its source's size
+        // that the user chose not to replace counts as there).
+        bool unchanged = localTimes ? c.unchangedWhereLocal : c.unchangedElsewhere;
+        ASSERT_EQ(watcher.boxes.size(), 2u) << Utf8(c.name);
+        const CapturedBox& box = watcher.boxes.back();
+        if (unchanged)
+            EXPECT_EQ(box.text, L"All 1 files are already there and unchanged.") << Utf8(c.name);
+        else
+            EXPECT_NE(box.caption, L"Corvelle v1.11") << Utf8(c.name) << ": the shell asks to replace it";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, ClockChangeOnAStick, ::testing::ValuesIn(Sticks), NameOfCase());
 
 }  // namespace
