@@ -3,6 +3,7 @@
 #include <string.h>
 #include <algorithm>
 #include "bench/benches.h"
+#include "hostsim/disk_files.h"
 #include "hostsim/host_simulator.h"
 
 extern "C" void* __real_malloc(size_t size);
@@ -53,6 +54,25 @@ void ConnectHost(HostSimulator* host)
     State.HostWindow = host->window;
     State.LanguageService = &host->languageService.object;
     State.ModuleInstance = State.LanguageInstance = GetModuleHandleW(nullptr);
+}
+
+void StartBenchPlayer(BenchPlayer* player)
+{
+    player->host = StartHostSimulator();
+    player->watcher.handler = [](HWND dialog) {
+        PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
+        return true;
+    };
+    StartWatchingDialogs(&player->watcher);
+    ConnectHost(player->host);
+}
+
+void StopBenchPlayer(BenchPlayer* player, const std::wstring& root)
+{
+    StopWatchingDialogs(&player->watcher);
+    RemoveFolder(root);
+    StopHostSimulator(player->host);
+    State = PluginState();
 }
 
 LARGE_INTEGER Now()

@@ -4,6 +4,7 @@
 #include <stdint.h>
 #include <string>
 #include <vector>
+#include "hostsim/dialog_watcher.h"
 #include "state/plugin_state.h"
 
 // Wall-clock seconds between two readings of the performance counter.
@@ -28,6 +29,15 @@ CopyOptions EveryNamingOptionOn();
 struct HostSimulator;
 // Points the module at the simulated player's window and language service, as start-up would.
 void ConnectHost(HostSimulator* host);
+
+// The simulated player, connected, with every box of a run answered Yes (OK where it has no Yes).
+struct BenchPlayer {
+    HostSimulator* host;
+    DialogWatcher watcher;
+};
+void StartBenchPlayer(BenchPlayer* player);
+// Stops the player and the answers, removes `root` and leaves the module state as it was.
+void StopBenchPlayer(BenchPlayer* player, const std::wstring& root);
 
 void BenchCopyPlan();
 void BenchTaggedPlan();

@@ -94,11 +94,9 @@ static void PrintLookupTime(const HostSimulator* host)
 // copy's own time, in runs of 1,000 present files with every option on.
 void BenchCopyRun()
 {
-    HostSimulator* host = StartHostSimulator();
-    DialogWatcher watcher;
-    watcher.defaultAnswer = IDYES;
-    StartWatchingDialogs(&watcher);
-    ConnectHost(host);
+    BenchPlayer player;
+    StartBenchPlayer(&player);
+    HostSimulator* host = player.host;
     State.Options = EveryNamingOptionOn();
 
     std::wstring root = BenchFolder(L"copy-run");
@@ -121,7 +119,7 @@ void BenchCopyRun()
     PairedFigure share = FigureOf(shares), checkShare = FigureOf(checkShares);
     printf("copy run: %d files of %d KiB, every option on, %d in place, %llu heap allocations, %d boxes; "
            "median of %d runs (spread in brackets)\n", RunFileCount, RunFileBytes / 1024, times.copied,
-           (unsigned long long)times.allocations, (int)watcher.boxes.size(), RunPairs);
+           (unsigned long long)times.allocations, (int)player.watcher.boxes.size(), RunPairs);
     printf("copy run: preparation %s ms, shell copy %s ms\n", FigureText(FigureOf(preparation), "%.1f").c_str(),
            FigureText(FigureOf(shellCopy), "%.1f").c_str());
     printf("copy run: preparation %s %% of the shell copy (target <= %.0f %%): %s\n",
@@ -132,8 +130,5 @@ void BenchCopyRun()
 
     PrintLookupTime(host);
 
-    StopWatchingDialogs(&watcher);
-    RemoveFolder(root);
-    StopHostSimulator(host);
-    State = PluginState();
+    StopBenchPlayer(&player, root);
 }

@@ -76,11 +76,9 @@ static OrderTimes TimeRun(const std::wstring& target)
 
 void BenchPlayOrder()
 {
-    HostSimulator* host = StartHostSimulator();
-    DialogWatcher watcher;
-    watcher.defaultAnswer = IDYES;
-    StartWatchingDialogs(&watcher);
-    ConnectHost(host);
+    BenchPlayer player;
+    StartBenchPlayer(&player);
+    HostSimulator* host = player.host;
     RealMoveFile = (decltype(RealMoveFile))ReplaceImport(GetModuleHandleW(nullptr), "KERNEL32.dll",
                                                          "MoveFileW", (void*)CountMove);
     // Unnumbered, so that a copy keeps its name whatever its place in the playlist.
@@ -117,8 +115,5 @@ void BenchPlayOrder()
     printf("play order: moves %d in the rewrite (%u heap allocations, target 1), %d in the first copy and "
            "%d in a re-run with nothing changed (target 0)\n", rewritten.moves, (unsigned)rewritten.allocations,
            copied.moves, again.moves);
-    StopWatchingDialogs(&watcher);
-    RemoveFolder(root);
-    StopHostSimulator(host);
-    State = PluginState();
+    StopBenchPlayer(&player, root);
 }

@@ -41,14 +41,9 @@ static TimedRun RunTimed(const std::wstring& target)
 // against the first, every option on.
 void BenchResync()
 {
-    HostSimulator* host = StartHostSimulator();
-    DialogWatcher watcher;
-    watcher.handler = [](HWND dialog) {
-        PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
-        return true;
-    };
-    StartWatchingDialogs(&watcher);
-    ConnectHost(host);
+    BenchPlayer player;
+    StartBenchPlayer(&player);
+    HostSimulator* host = player.host;
     State.Options = EveryNamingOptionOn();
     State.Options.KeepInStep = State.Options.RemoveDropped = 1;
 
@@ -64,12 +59,12 @@ void BenchResync()
     for (int pair = 0; pair < RunPairs; ++pair) {
         RemoveFolder(target);
         CreateDirectoryW(target.c_str(), nullptr);
-        size_t boxesBefore = watcher.boxes.size();
+        size_t boxesBefore = player.watcher.boxes.size();
         TimedRun first = RunTimed(target);
-        size_t boxesBetween = watcher.boxes.size();
+        size_t boxesBetween = player.watcher.boxes.size();
         again = RunTimed(target);
         boxesFirst = boxesBetween - boxesBefore;
-        boxesAgain = watcher.boxes.size() - boxesBetween;
+        boxesAgain = player.watcher.boxes.size() - boxesBetween;
         firsts.push_back(first.seconds * 1000);
         agains.push_back(again.seconds * 1000);
         shares.push_back(first.seconds > 0 ? again.seconds / first.seconds * 100 : 0);
@@ -84,8 +79,5 @@ void BenchResync()
     printf("resync: re-run %s %% of the first run (target <= %.0f %%): %s\n", FigureText(share, "%.2f").c_str(),
            TargetShare * 100, share.median <= TargetShare * 100 ? "met" : "MISSED");
 
-    StopWatchingDialogs(&watcher);
-    RemoveFolder(root);
-    StopHostSimulator(host);
-    State = PluginState();
+    StopBenchPlayer(&player, root);
 }

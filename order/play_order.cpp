@@ -39,8 +39,6 @@ bool KeepsWrittenOrder(const wchar_t* folder)
 
 // --- The folders -------------------------------------------------------------------------------
 
-static bool IsRootFolder(const CopyPlan& plan) { return plan.folderLength == 3 && plan.target[1] == L':'; }
-
 // A folder's path, without its closing backslash ("F:" for a drive's root).
 static bool FolderPath(const OrderWork& work, const CopyPlan& plan, uint32_t folder, wchar_t* path)
 {
@@ -318,7 +316,7 @@ static const wchar_t* WantedNameAt(void* context, uint32_t index)
 static Rewrite RewriteInPlayOrder(const CopyPlan& plan, OrderWork* work, uint32_t folder, const wchar_t* path)
 {
     WantedNames names = {&plan, work, ListWanted(plan, work, folder), {}};
-    return RewriteFolder(path, folder == 0 && IsRootFolder(plan), {WantedNameAt, &names});
+    return RewriteFolder(path, folder == 0 && IsDriveRoot(plan), {WantedNameAt, &names});
 }
 
 // A folder held entries before the run and the run changed it or the playlist reaches it in

@@ -95,6 +95,8 @@ void FreeCopyPlan(CopyPlan* plan);
 
 // A text of the plan, by its offset.
 inline const wchar_t* PlanText(const CopyPlan& plan, uint32_t offset) { return plan.texts + offset; }
+// The target is a drive's root ("E:\\"), which has no parent to hold anything beside it.
+inline bool IsDriveRoot(const CopyPlan& plan) { return plan.folderLength == 3 && plan.target[1] == L':'; }
 // A copy's destination relative to the target.
 const wchar_t* RelativeDestination(const CopyPlan& plan, const PlannedCopy& copy);
 // Whether the run makes this copy: not unchanged, not left out; and whether the shell makes it

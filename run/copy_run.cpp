@@ -37,28 +37,22 @@ static void TellWhenAllIsUnchanged(const CopyPlan& plan, const PreparedRun& run)
         run.prompts->tellAllUnchanged(plan.songCount);
 }
 
-// A playlist file not written whole is gone; the user is told why.
-static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan, const PreparedRun& run)
+enum class Writing { First, Again };
+
+// A playlist file not written whole is gone; the user is told why. Written before the copy, the
+// file listed every copy to be made: written again when not all are there, one that cannot even
+// be opened goes too, or it would name copies that are not there.
+static PlaylistWrite WriteThePlaylistFile(const CopyPlan& plan, const PreparedRun& run, Writing writing)
 {
     DWORD error = 0;
     PlaylistWrite written = WritePlaylistFile(plan, &error);
+    if (writing == Writing::Again && written == PlaylistWrite::NotOpened) {
+        DeleteFileW(plan.target);
+        written = PlaylistWrite::NotWhole;
+    }
     if (written == PlaylistWrite::NotWhole)
         run.prompts->tellPlaylistNotWhole(error);
     return written;
-}
-
-// Written before the copy, the file listed every copy to be made; when not all are there it is
-// written anew. Where that cannot even open it, it goes as a cut one does: otherwise it would
-// name copies that are not there.
-static void RewriteThePlaylistFile(const CopyPlan& plan, const PreparedRun& run)
-{
-    DWORD error = 0;
-    PlaylistWrite written = WritePlaylistFile(plan, &error);
-    if (written == PlaylistWrite::Written)
-        return;
-    if (written == PlaylistWrite::NotOpened)
-        DeleteFileW(plan.target);
-    run.prompts->tellPlaylistNotWhole(error);
 }
 
 // Before the copy, every copy to be made is taken to be in place; the check says otherwise.
@@ -76,7 +70,7 @@ static bool WritePlaylistFirst(CopyPlan* plan, PreparedRun* run)
     StopPlayback();
     ExpectEveryCopy(plan);
     if (plan->writesPlaylist) {
-        PlaylistWrite written = WriteThePlaylistFile(*plan, *run);
+        PlaylistWrite written = WriteThePlaylistFile(*plan, *run, Writing::First);
         run->playlistWritten = written == PlaylistWrite::Written;
         if (written != PlaylistWrite::NotOpened)
             return true;
@@ -116,7 +110,7 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
     uint32_t converting = CountConversions(*plan);
     missing += RunConversions(plan, *run->prompts->conversions);
     if (run->playlistWritten && missing)
-        RewriteThePlaylistFile(*plan, *run);
+        WriteThePlaylistFile(*plan, *run, Writing::Again);
     if (missing)
         run->prompts->tellCopiesMissing(missing, outcome->songs + converting);
     // Last, once nothing more is written: a player that plays in written order plays the

@@ -1,8 +1,12 @@
 // The run's parts, apart so that the benchmark weighs their costs against each other.
 #pragma once
 #include "order/play_order.h"
-#include "run/copy_run.h"
+#include "plan/copy_plan.h"
+#include "run/copy_outcome.h"
+#include "run/shell_lists.h"
 #include "sync/leftovers.h"
+
+struct RunPrompts;
 
 struct PreparedRun {
     bool playlistWritten;  // the playlist file lists the copies as they are to be

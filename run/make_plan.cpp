@@ -171,17 +171,16 @@ static void StartPlan(CopyTarget target, CopyPlan* plan)
     ChooseConversion(plan);
 }
 
-// On a volume that keeps the order written, what a rewrite cut short left aside goes back to its
-// folder first, so that the plan finds each copy where it belongs.
-static void RecoverPlayOrder(CopyPlan* plan)
+// Whether the target is on FAT or exFAT; there, what a rewrite in play order cut short left aside
+// goes back to its folder first, so that the plan finds each copy where it belongs.
+static void NoteTheVolume(CopyPlan* plan)
 {
     wchar_t folder[PathCapacity];
     if (plan->folderLength < 3 || !JoinPath(folder, plan->target, (size_t)plan->folderLength, L"", 0))
         return;
     plan->onFatVolume = KeepsWrittenOrder(folder);
     folder[plan->folderLength - 1] = 0;
-    bool isRoot = plan->folderLength == 3 && plan->target[1] == L':';
-    plan->reorderEveryFolder = plan->onFatVolume && RecoverHeldEntries(folder, isRoot);
+    plan->reorderEveryFolder = plan->onFatVolume && RecoverHeldEntries(folder, IsDriveRoot(*plan));
 }
 
 static size_t GuessedText(const CopyPlan& plan)
@@ -194,7 +193,7 @@ static size_t GuessedText(const CopyPlan& plan)
 bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
 {
     StartPlan(target, plan);
-    RecoverPlayOrder(plan);
+    NoteTheVolume(plan);
     size_t entries = (size_t)plan->considered;
     // A song's lyrics and its folder's cover: at most two companions a song.
     size_t copies = entries * (State.Options.CopyCompanions ? 3 : 1);
