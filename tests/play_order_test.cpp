@@ -28,7 +28,8 @@ std::string Environment(const std::string& name)
 // place once whole, and waited for.
 std::vector<std::string> UnixLines(const std::string& command)
 {
-    const std::string output = "/tmp/corvelle-order-" + std::to_string(GetCurrentProcessId());
+    const std::string output = "/tmp/corvelle-order-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount());
     std::string shell = command + " > " + output + ".part; mv " + output + ".part " + output;
     std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(shell.begin(), shell.end()) + L"\"";
     STARTUPINFOW startup = {sizeof startup};
