@@ -57,7 +57,7 @@ static void StopConversion(ConversionWork* work, const ConversionView& view)
 
 // The player converts into the part file; whole, it takes the source's tags and replaces the
 // copy (an older conversion, say). Every conversion that started is ended.
-static bool ConvertOne(CopyPlan* plan, const ConversionView& view, const PlannedCopy& copy)
+static bool ConvertOne(CopyPlan* plan, const ConversionView& view, PlannedCopy& copy)
 {
     ConversionWork* work = plan->conversion;
     const wchar_t* destination = PlanText(*plan, copy.destination);
@@ -89,6 +89,10 @@ static bool ConvertOne(CopyPlan* plan, const ConversionView& view, const Planned
     }
     if (!whole)
         DeleteFileW(work->part);
+    // Its size with the tags, as it was written: reading it back finds one the stick cut since.
+    copy.writtenSize = 0;
+    if (whole)
+        QueryFileSize(destination, &copy.writtenSize);
     return whole;
 }
 
@@ -122,6 +126,7 @@ uint32_t RunConversions(CopyPlan* plan, const ConversionView& view)
         } else {
             copy.inPlace = false;
         }
+        copy.written = copy.inPlace;
         failed += copy.inPlace ? 0 : 1;
         ++work->done;
     }

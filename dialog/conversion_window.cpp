@@ -1,4 +1,5 @@
 #include "dialog/conversion_window.h"
+#include "dialog/progress_window.h"
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
@@ -25,16 +26,6 @@ static void FetchFormats(ConversionWork* work)
         work->lineFormat[0] = 0;
     if (!FetchTextOrOwn(ConvertedCountString, work->countFormat, capacity))
         work->countFormat[0] = 0;
-}
-
-// The bar: a frame, filled as far as the percent.
-static void DrawBar(const DRAWITEMSTRUCT& item, int percent)
-{
-    RECT whole = item.rcItem, done = item.rcItem;
-    FillRect(item.hDC, &whole, GetSysColorBrush(COLOR_WINDOW));
-    done.right = done.left + (whole.right - whole.left) * percent / 100;
-    FillRect(item.hDC, &done, GetSysColorBrush(COLOR_HIGHLIGHT));
-    FrameRect(item.hDC, &whole, GetSysColorBrush(COLOR_BTNSHADOW));
 }
 
 // The player says how far it is (ConversionProgressCode, sent from its thread) and that it has
@@ -72,7 +63,7 @@ static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wP
     case WM_DRAWITEM:
         if (!work || wParam != ConversionBar)
             return FALSE;
-        DrawBar(*(const DRAWITEMSTRUCT*)lParam, work->percent);
+        DrawProgressBar(*(const DRAWITEMSTRUCT*)lParam, work->percent);
         return TRUE;
     case WM_COMMAND:
         if (!work || LOWORD(wParam) != IDCANCEL)
@@ -91,17 +82,8 @@ static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wP
 static bool OpenConversionWindow(ConversionWork* work)
 {
     FetchFormats(work);
-    // A language pack made before the conversions has no template 103: the module's own stands in.
-    HINSTANCE sources[] = {State.LanguageInstance, State.ModuleInstance};
-    work->window = nullptr;
-    for (HINSTANCE source : sources)
-        if (!work->window && source)
-            work->window = CreateDialogParamW(source, MAKEINTRESOURCEW(ConversionWindowTemplate),
-                                              State.HostWindow, ConversionProcedure, (LPARAM)work);
-    if (!work->window)
-        return false;
-    ShowWindow(work->window, SW_SHOW);
-    return true;
+    work->window = OpenProgressWindow(ConversionWindowTemplate, ConversionProcedure, (LPARAM)work);
+    return work->window != nullptr;
 }
 
 static void ShowConversion(ConversionWork* work, const wchar_t* title)
@@ -125,18 +107,10 @@ static void AwaitConversion(ConversionWork* work, DWORD limit)
 {
     while (StillAwaited(*work, limit)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, PollMilliseconds, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            // The player is closing: the conversion ends, and the player gets its quit back.
-            if (message.message == WM_QUIT) {
-                work->cancelled = true;
-                PostQuitMessage((int)message.wParam);
-                return;
-            }
-            if (!IsDialogMessageW(work->window, &message)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
+        // The player is closing: the conversion ends.
+        if (!TakeWaitingMessages(work->window)) {
+            work->cancelled = true;
+            return;
         }
     }
 }

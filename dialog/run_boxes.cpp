@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <wchar.h>
 #include "dialog/conversion_window.h"
+#include "dialog/verify_window.h"
 #include "resources/resource_ids.h"
 #include "state/plugin_state.h"
 #include "text/format_bounded.h"
@@ -81,6 +82,13 @@ static void TellNotInPlayOrder(const wchar_t* folder)
     ShowFormattedBox(State.HostWindow, RunBoxStyle, NotInPlayOrderString, BoxTextCapacity, folder);
 }
 
+static void TellCopiesDiffer(uint32_t bad, uint32_t checked)
+{
+    ShowFormattedBox(State.HostWindow, RunBoxStyle, CopiesDifferString, BoxTextCapacity,
+                     (unsigned)bad, (unsigned)checked);
+}
+
 const RunPrompts RunBoxes = {TellSkippedEntries,    AskToRemoveLeftovers, TellAllUnchanged,
                              TellPlaylistNotCreated, TellPlaylistNotWhole, TellCopiesMissing,
-                             TellNotInPlayOrder,     &ConversionWindow};
+                             TellNotInPlayOrder,     TellCopiesDiffer,     &ConversionWindow,
+                             &VerifyWindow};

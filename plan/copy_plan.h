@@ -41,6 +41,11 @@ struct PlannedCopy {
     // file it replaces takes, and the deepest folder it goes in.
     int64_t takes;
     uint32_t folder;
+    // After the copy: this run wrote the file (the shell changed what was there, or a
+    // conversion made it; or what stands there is the source's copy already), and its size
+    // then. A file of the user's that they declined to replace is not.
+    bool written;
+    uint64_t writtenSize;
 };
 
 // One entry of the playlist, or of the selection, as the plan takes it.

@@ -36,7 +36,7 @@ uint32_t AddPlannedCopy(CopyPlan* plan, uint32_t source, uint32_t destination, u
     if (plan->copyCount >= plan->copyCapacity)
         return NoCopy;
     uint32_t index = plan->copyCount++;
-    plan->copies[index] = {source, destination, size, NoCopy, NoCopy, false, false, false, false, 0, NoCopy};
+    plan->copies[index] = {source, destination, size, NoCopy, NoCopy, false, false, false, false, 0, NoCopy, false, 0};
     if (plan->indexed) {
         AddText(&plan->sources, plan->texts, source);
         AddText(&plan->destinations, plan->texts, destination);

@@ -3,6 +3,7 @@
 
 #define CopyDialogTemplate 102
 #define ConversionWindowTemplate 103
+#define VerifyWindowTemplate 104
 
 // Controls of the copy dialog's child area.
 #define FileCountReadout 1004
@@ -24,11 +25,16 @@
 #define ConvertBox 1015
 #define ConvertFormatList 1016
 #define DevicePlaysEdit 1017
+#define VerifyCopiesBox 1018
 
 // Controls of the conversion window.
 #define ConversionLine 1101
 #define ConversionBar 1102
 #define ConversionCount 1103
+
+// Controls of the checking window.
+#define VerifyLine 1111
+#define VerifyBar 1112
 
 // String table numbers.
 #define CaptionString 1
@@ -55,4 +61,6 @@
 #define ConvertingString 21
 #define ConvertedCountString 22
 #define NotInPlayOrderString 23
+#define CheckingString 24
+#define CopiesDifferString 25
 #define LanguageGuidString 65535

@@ -26,7 +26,7 @@ CopyOutcome NoteDestinations(const CopyLists& lists)
         NotedCopy& copy = outcome.copies[outcome.count++];
         copy.sourceFound = QueryFileFacts(source, &copy.source);
         copy.existed = QueryFileFacts(destination, &copy.destination);
-        copy.inPlace = 0;
+        copy.inPlace = copy.written = 0;
         AddText(&outcome.sources, lists.sourceList, (uint32_t)(source - lists.sourceList));
     }
     outcome.songs = lists.songs;
@@ -46,6 +46,18 @@ static bool WrittenByTheShell(const NotedCopy& copy, const FileFacts& now)
            now.writeTime != copy.destination.writeTime;
 }
 
+// What the shell left as it was counts as written when it stands there as the source's copy,
+// of its size and time: a replace that changed neither cannot be told from a declined one. A
+// file of the user's that they declined to replace stays theirs.
+static bool WrittenOrACopy(const NotedCopy& copy, const FileFacts& now)
+{
+    const uint64_t twoSeconds = 20000000;
+    uint64_t apart = copy.destination.writeTime > copy.source.writeTime
+                         ? copy.destination.writeTime - copy.source.writeTime
+                         : copy.source.writeTime - copy.destination.writeTime;
+    return WrittenByTheShell(copy, now) || apart <= twoSeconds;
+}
+
 static uint32_t OffsetIn(const wchar_t* list, const wchar_t* text) { return (uint32_t)(text - list); }
 
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
@@ -56,6 +68,7 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
         FileFacts now;
         copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
                        now.size == copy.source.size;
+        copy.written = copy.inPlace && WrittenOrACopy(copy, now);
         if (copy.inPlace)
             AddText(&outcome->placed, lists.destinationList, OffsetIn(lists.destinationList, destination));
         outcome->missing += copy.inPlace || i >= outcome->songs ? 0 : 1;
@@ -75,6 +88,11 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
 
 void NoteCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyPlan* plan)
 {
-    for (uint32_t i = 0; i < outcome.count && i < lists.pairs; ++i)
-        plan->copies[lists.copyOf[i]].inPlace = outcome.copies[i].inPlace != 0;
+    for (uint32_t i = 0; i < outcome.count && i < lists.pairs; ++i) {
+        const NotedCopy& noted = outcome.copies[i];
+        PlannedCopy& copy = plan->copies[lists.copyOf[i]];
+        copy.inPlace = noted.inPlace != 0;
+        copy.written = noted.written != 0;
+        copy.writtenSize = noted.written ? noted.source.size : 0;
+    }
 }

@@ -19,6 +19,8 @@ struct NotedCopy {
     uint32_t sourceFound;
     uint32_t existed;       // the destination was a file before the copy
     uint32_t inPlace;       // after the copy: a file of the source's size
+    uint32_t written;       // after the copy: in place, and the shell wrote it (or it is the
+                            // source's copy already)
 };
 
 struct CopyOutcome {
@@ -38,6 +40,6 @@ CopyOutcome NoteDestinations(const CopyLists& lists);
 // file the user declined to replace is unchanged and stays. Returns `missing`: cover art and
 // lyrics are judged and removed alike, but counted apart from the songs.
 uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists);
-// Marks the plan's copies in place as the check found them.
+// Marks the plan's copies in place, and those the shell wrote, as the check found them.
 void NoteCopiesInPlace(const CopyOutcome& outcome, const CopyLists& lists, CopyPlan* plan);
 void FreeCopyOutcome(CopyOutcome* outcome);

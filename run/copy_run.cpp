@@ -109,10 +109,16 @@ void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome)
     // The songs the device cannot play are converted once the shell has copied the rest.
     uint32_t converting = CountConversions(*plan);
     missing += RunConversions(plan, *run->prompts->conversions);
-    if (run->playlistWritten && missing)
+    // Read back once everything is written, so that what a stick dropped or changed is found.
+    VerifyResult verified = {};
+    if (State.Options.VerifyCopies)
+        verified = VerifyCopies(plan, *run->prompts->verifying);
+    if (run->playlistWritten && (missing || verified.bad))
         WriteThePlaylistFile(*plan, *run, Writing::Again);
     if (missing)
         run->prompts->tellCopiesMissing(missing, outcome->songs + converting);
+    if (verified.bad)
+        run->prompts->tellCopiesDiffer(verified.bad, verified.checked);
     // Last, once nothing more is written: a player that plays in written order plays the
     // folders as the playlist does.
     wchar_t folder[PathCapacity];

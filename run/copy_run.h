@@ -7,6 +7,7 @@
 #include "plan/skipped_entries.h"
 #include "run/copy_outcome.h"
 #include "run/shell_lists.h"
+#include "verify/verify_copies.h"
 
 // How the run asks the user and tells what came of it. The copy dialog fills it with its boxes
 // and the conversions' window (dialog/run_boxes.h); a test may answer with its own.
@@ -25,7 +26,10 @@ struct RunPrompts {
     void (*tellCopiesMissing)(uint32_t missing, uint32_t songs);
     // The entries of `folder` could not all be put in play order; none is lost.
     void (*tellNotInPlayOrder)(const wchar_t* folder);
+    // Read back, `bad` of the `checked` copies came out different and were removed.
+    void (*tellCopiesDiffer)(uint32_t bad, uint32_t checked);
     const ConversionView* conversions;
+    const VerifyView* verifying;
 };
 
 // Copies what the plan says into its target. The plan stays the caller's.

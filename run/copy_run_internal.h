@@ -22,6 +22,7 @@ struct PreparedRun {
 // when the run ends there: the playlist file cannot be created, or no memory.
 bool PrepareCopy(CopyPlan* plan, const RunPrompts& prompts, PreparedRun* run);
 // After the shell copy: checks what came of it, converts the songs the device cannot play,
-// lists in the playlist file only the copies that are there, and tells in one box the copies
-// not made. Frees what `run` holds.
+// reads the copies back when asked to, lists in the playlist file only the copies that are
+// there, and tells in one box the copies not made and in another those that came out
+// different. Frees what `run` holds.
 void FinishCopy(CopyPlan* plan, PreparedRun* run, CopyOutcome* outcome);

@@ -16,6 +16,9 @@ const OptionRow OptionTable[] = {
     // It reads the playlist file the previous copy wrote.
     {L"RemoveDropped", RemoveDroppedBox, &CopyOptions::RemoveDropped, nullptr, KeepInStepGroup,
      SavePlaylistBox, false},
+    // A group of its own: a template made for keeping in step, before the copies were read back,
+    // keeps those options.
+    {L"VerifyCopies", VerifyCopiesBox, &CopyOptions::VerifyCopies, nullptr, VerifyGroup, 0, false},
     {L"NameByTags", NameByTagsBox, &CopyOptions::NameByTags, nullptr, TagGroup, 0, false},
     {L"NameTemplate", NameTemplateEdit, nullptr, &CopyOptions::NameTemplate, TagGroup,
      NameByTagsBox, false},

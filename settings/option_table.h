@@ -16,6 +16,7 @@ enum OptionGroup : uint32_t {
     CompanionGroup = 3,   // cover art and lyrics
     SlashGroup = 4,       // "/" in the playlist file
     ConvertGroup = 5,     // converting what the device cannot play
+    VerifyGroup = 6,      // reading the copies back
 };
 
 typedef wchar_t (CopyOptions::*TextOption)[NameTemplateCapacity];

@@ -37,6 +37,7 @@ struct CopyOptions {
     int32_t IncludeDirectory = 0;
     int32_t KeepInStep = 0;  // leave out copies that are there already and unchanged
     int32_t RemoveDropped = 0;  // offer to remove copies the previous playlist file named
+    int32_t VerifyCopies = 0;   // read the copies back from the stick (verify/verify_copies.h)
     // Folders and file names from the tags, by the template (naming/name_template.h).
     int32_t NameByTags = 0;
     wchar_t NameTemplate[NameTemplateCapacity] = L"%albumartist%\\%album%\\[%tracknumber% ]%title%";

@@ -505,6 +505,7 @@ TEST_F(CopyDialogTest, Template102IsTheChildAreaOfTheTable)
         {1003, L"BUTTON", L"Use playlist &title instead of filename", 201, 6, 130, 8, box, 0},
         {1001, L"BUTTON", L"Add &number to beginning of filename", 201, 18, 130, 8, box, 0},
         {1005, L"BUTTON", L"Keep parent &directory", 201, 30, 85, 8, box, 0},
+        {1018, L"BUTTON", L"&Verify copies", 297, 30, 70, 8, box, 0},
         {1006, L"BUTTON", L"&m3u8", 101, 42, 35, 8, box, 0},
         {-1, L"STATIC", L"Free space:", 64, 54, 70, 8, shown | SS_RIGHT | WS_GROUP, 0},
         {1009, L"EDIT", L"", 139, 54, 58, 12, readout, 0},

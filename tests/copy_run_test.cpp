@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 #include "dialog/conversion_window.h"
+#include "dialog/verify_window.h"
 #include "dialog/room_question.h"
 #include "host/host_link.h"
 #include "hostsim/dialog_watcher.h"
@@ -579,7 +580,9 @@ const RunPrompts Recorded = {
     [](DWORD) { ADD_FAILURE() << "the playlist file was not written whole"; },
     [](uint32_t missing, uint32_t) { told.missing = missing; },
     [](const wchar_t*) { ADD_FAILURE() << "no folder here keeps the order written"; },
+    [](uint32_t, uint32_t) { ADD_FAILURE() << "no copy here is read back"; },
     &ConversionWindow,
+    &VerifyWindow,
 };
 
 TEST_F(CopyRun, ItsQuestionsAreAnsweredAndItsReportsHeardWithoutAWindow)

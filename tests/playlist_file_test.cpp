@@ -33,7 +33,7 @@ struct HandMadePlan {
         if (title)
             texts += *title + L'\0';
         copies.push_back({0, destination, 1, NoCopy, NoCopy, false, fate == EntryFate::Unchanged, false, inPlace,
-                          0, NoCopy});
+                          0, NoCopy, false, 0});
         entries.push_back({(int32_t)entries.size(), fate, (uint32_t)copies.size() - 1, titleAt, seconds, 0});
     }
 

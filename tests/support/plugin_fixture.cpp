@@ -146,7 +146,7 @@ std::vector<std::wstring> ListedPaths(const std::string& bytes, UINT codePage)
     return paths;
 }
 
-const char SavedLaterKeys[] = "NameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n"
+const char SavedLaterKeys[] = "VerifyCopies=0\r\nNameByTags=0\r\nNameTemplate=%albumartist%\\%album%\\[%tracknumber% ]%title%\r\n"
                               "CopyCompanions=0\r\nPlaylistSlashes=0\r\nConvertForDevice=0\r\n"
                               "ConvertFormat=MP3l\r\nDevicePlays=mp3 wma\r\n";
 
