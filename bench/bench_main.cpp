@@ -119,7 +119,7 @@ std::string FigureText(const PairedFigure& figure, const char* format)
 }
 
 // Each benchmark named on the command line ("plan", "tags", "run", "counter", "resync",
-// "convert"), or all.
+// "convert", "order", "verify"), or all.
 int main(int argc, char** argv)
 {
     struct {
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
         void (*run)();
     } benches[] = {{"plan", BenchCopyPlan}, {"tags", BenchTaggedPlan}, {"run", BenchCopyRun},
                    {"counter", BenchSizeCounter}, {"resync", BenchResync}, {"convert", BenchConversions},
-                   {"order", BenchPlayOrder}};
+                   {"order", BenchPlayOrder}, {"verify", BenchVerifyCopies}};
     for (const auto& bench : benches) {
         bool wanted = argc < 2;
         for (int i = 1; i < argc; ++i)

@@ -46,6 +46,7 @@ void BenchSizeCounter();
 void BenchResync();
 void BenchConversions();
 void BenchPlayOrder();
+void BenchVerifyCopies();
 
 // The copy runs' playlist: RunFileCount files of RunFileBytes below `root`, in albums of a hundred.
 extern const int RunFileCount, RunFileBytes;
