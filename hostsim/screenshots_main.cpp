@@ -5,6 +5,8 @@
 //   copy-dialog.bmp           the copy dialog with the final total, three entries selected
 //   room-question.bmp         the question when the copies need more room than is free
 //   conversion-window.bmp     the window of the conversions while one runs
+//   verify-window.bmp         the window of the checking while copies are read back
+//   verify-box.bmp            the box of the copies that came out different
 //   about-box.bmp             the about box
 //   menu.bmp                  the player's menu with the plug-in's command
 //
@@ -214,6 +216,66 @@ void ShowConversionShot(DemoHost& demo, const std::wstring& run)
                          {L"conversion-window", IsConversionWindow, 3 * SettleMilliseconds, ShootConversion});
 }
 
+// --- Reading the copies back ------------------------------------------------------------
+
+const size_t LargeSongBytes = 48u << 20;
+
+void CALLBACK ShootChecking(HWND window, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(window, timer);
+    TakeShot(window, L"verify-window");
+    PressButton(window, IDCANCEL);
+}
+
+bool IsCheckingWindow(HWND window) { return GetDlgItem(window, VerifyLine) != nullptr; }
+
+// The sample's songs made large, so that reading them back lasts long enough to be seen.
+void ShowCheckingShot(DemoHost& demo, const std::wstring& run)
+{
+    std::vector<SimEntry> sample = MakeSamplePlaylist(run + L"large music\\");
+    for (const SimEntry& entry : sample)
+        if (FileExists(entry.path))
+            WriteFileBytes(entry.path, std::string(LargeSongBytes, 'm'));
+    demo.host->playlist = sample;
+    std::wstring target = run + L"checked\\";
+    CreateFolders(target);
+    ShootWindowAfterSave(demo, target, {{VerifyCopiesBox, true}, {IncludeDirectoryBox, true}},
+                         {L"verify-window", IsCheckingWindow, SettleMilliseconds / 4, ShootChecking});
+}
+
+void CALLBACK ShootDifferences(HWND box, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(box, timer);
+    TakeShot(box, L"verify-box");
+    PressButton(box, IDOK);
+}
+
+// The copies of the sample read back, two of them changed on the stick as the checking starts.
+std::wstring DamagedTarget;
+bool IsDifferencesBox(HWND window)
+{
+    if (!IsCheckingWindow(window)) {
+        wchar_t text[512] = {};
+        GetDlgItemTextW(window, 0xFFFF, text, 512);
+        return wcsstr(text, L"came out different") != nullptr;
+    }
+    std::vector<std::wstring> copies = ListFiles(DamagedTarget);
+    for (size_t i = 0; i < copies.size() && i < 2; ++i) {
+        std::wstring path = DamagedTarget + copies[i];
+        WriteFileBytes(path, std::string(ReadBytes(path).size(), '?'));
+    }
+    return false;
+}
+
+void ShowDifferencesShot(DemoHost& demo, const std::wstring& run)
+{
+    demo.host->playlist = MakeSamplePlaylist(run + L"checked music\\");
+    DamagedTarget = run + L"damaged\\";
+    CreateFolders(DamagedTarget);
+    ShootWindowAfterSave(demo, DamagedTarget, {{VerifyCopiesBox, true}, {SavePlaylistBox, false}},
+                         {L"verify-box", IsDifferencesBox, SettleMilliseconds, ShootDifferences});
+}
+
 // --- The about box and the menu -----------------------------------------------------------
 
 void CALLBACK ShootAboutBox(HWND box, UINT, UINT_PTR timer, DWORD)
@@ -310,6 +372,8 @@ int main()
     ShowCopyDialogShots(demo, run);
     ShowRoomQuestionShot(demo, run, stick);
     ShowConversionShot(demo, run);
+    ShowCheckingShot(demo, run);
+    ShowDifferencesShot(demo, run);
     StopDemoHost(&demo);
     return Failures == 0 ? 0 : 1;
 }
