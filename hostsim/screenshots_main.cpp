@@ -218,7 +218,7 @@ void ShowConversionShot(DemoHost& demo, const std::wstring& run)
 
 // --- Reading the copies back ------------------------------------------------------------
 
-const size_t LargeSongBytes = 48u << 20;
+const size_t LargeSongBytes = 96u << 20;
 
 void CALLBACK ShootChecking(HWND window, UINT, UINT_PTR timer, DWORD)
 {
@@ -240,7 +240,7 @@ void ShowCheckingShot(DemoHost& demo, const std::wstring& run)
     std::wstring target = run + L"checked\\";
     CreateFolders(target);
     ShootWindowAfterSave(demo, target, {{VerifyCopiesBox, true}, {IncludeDirectoryBox, true}},
-                         {L"verify-window", IsCheckingWindow, SettleMilliseconds / 4, ShootChecking});
+                         {L"verify-window", IsCheckingWindow, SettleMilliseconds / 20, ShootChecking});
 }
 
 void CALLBACK ShootDifferences(HWND box, UINT, UINT_PTR timer, DWORD)
