@@ -307,6 +307,21 @@ TEST_F(LyingStick, WhatIsReadBackIsWhatTheRunWrote)
     }
 }
 
+// Copied onto itself, a song on the stick reads back cut: it is the user's only file, and stays.
+TEST_F(LyingStick, ASourceIsNeverRemoved)
+{
+    TimeLimit limit("a source read back", 90);
+    std::string song(4096, 's');
+    WriteBytes(stick + L"a.mp3", song);
+    host->playlist = {{stick + L"a.mp3", L"A", 60}};
+    Lie("cut a.mp3 100");
+    Copy(true, {{NumberFilenamesBox, false}, {SavePlaylistBox, false}});
+    Lie("");
+    EXPECT_TRUE(ReadBytes(stick + L"a.mp3") == song) << "the source is there, whole";
+    for (const std::wstring& text : OurTexts())
+        EXPECT_EQ(text.find(L"came out different"), std::wstring::npos) << Utf8(text);
+}
+
 // Cancel as the checking's window shows: the copies stay, the damaged one too, and no box.
 TEST_F(LyingStick, CancelInTheWindowStopsTheCheckingAtOnce)
 {
