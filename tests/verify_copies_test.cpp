@@ -69,11 +69,11 @@ protected:
         WriteBytes(source + name, bytes);
         return source + name;
     }
-    void Run()
+    void Run(const RunPrompts& prompts = Checked())
     {
         wchar_t path[PathCapacity] = {};
         wcscpy(path, (target + L"x").c_str());
-        PlanAndRun({path, (int)target.size()}, Checked());
+        PlanAndRun({path, (int)target.size()}, prompts);
     }
     std::vector<std::wstring> Listed() { return ListedPaths(ReadBytes(target + L"playlist.m3u"), CP_ACP); }
 };
@@ -151,6 +151,29 @@ TEST_F(ReadingBack, CancelLeavesWhatIsNotCheckedAsItIs)
     EXPECT_EQ(ReadBytes(target + L"b.mp3"), "bbbx");
     EXPECT_EQ(Listed(), (std::vector<std::wstring>{L"a.mp3", L"b.mp3"}));
     EXPECT_EQ(checking.bad, UINT32_MAX) << "no box";
+}
+
+// A language pack made before the copies were read back has neither the window nor the box's
+// text: the module's own stand in, under the pack's caption.
+TEST_F(ReadingBack, APackWithoutTheCheckingGetsTheModulesOwnWindowAndText)
+{
+    ASSERT_NE(InstallLanguagePack(), nullptr);
+    SetPlaylist({{Source(L"a.mp3", "aaaa"), L"A", 1}, {Source(L"b.mp3", "bbbb"), L"B", 2}});
+    bool windowSeen = false;
+    watcher.handler = [&](HWND dialog) {
+        if (!GetDlgItem(dialog, VerifyLine))
+            return false;
+        windowSeen = true;
+        WriteBytes(target + L"b.mp3", "bbbx");
+        return true;
+    };
+    Run(RunBoxes);
+
+    EXPECT_TRUE(windowSeen);
+    ASSERT_EQ(watcher.boxes.size(), 2u);
+    EXPECT_EQ(watcher.boxes[1].caption, L"Kopierer v1.11");
+    EXPECT_EQ(watcher.boxes[1].text, DifferBox(1, 2));
+    EXPECT_EQ(ListFiles(target), (std::vector<std::wstring>{L"a.mp3", L"playlist.m3u"}));
 }
 
 // --- Through the DLL, onto the stick that lies -----------------------------------------------
