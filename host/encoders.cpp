@@ -1,7 +1,51 @@
 #include "host/encoders.h"
+#include <stddef.h>
 #include "state/plugin_state.h"
 
 static const int ExtensionCapacity = 8;
+
+// The player reads these requests at the offsets of its own build: a field moved or resized is
+// a crash or a conversion into nowhere, so each width's layout is pinned where it is compiled,
+// whether or not its tests can run here.
+#define PINNED_AT(type, field, offset) static_assert(offsetof(type, field) == (offset), #type "." #field)
+#if defined(__i386__)
+static_assert(sizeof(ConvertFileRequest) == 320, "the player's conversion request on i686");
+static_assert(sizeof(FormatSettingRequest) == 20, "the player's format setting request on i686");
+static_assert(sizeof(ListFormatsRequest) == 8, "the player's format list request on i686");
+static_assert(sizeof(ConversionPriorityRequest) == 8, "the player's priority request on i686");
+static_assert(sizeof(CopyTagsRequest) == 8, "the player's tag copy request on i686");
+const size_t Word = 4;
+#elif defined(__x86_64__)
+static_assert(sizeof(ConvertFileRequest) == 624, "the conversion request on x86_64");
+static_assert(sizeof(FormatSettingRequest) == 40, "the format setting request on x86_64");
+static_assert(sizeof(ListFormatsRequest) == 16, "the format list request on x86_64");
+static_assert(sizeof(ConversionPriorityRequest) == 16, "the priority request on x86_64");
+static_assert(sizeof(CopyTagsRequest) == 16, "the tag copy request on x86_64");
+const size_t Word = 8;
+#endif
+// On i686: destformat at 8, callbackhwnd at 40, bytes_done at 48, killswitch at 60, extra_data
+// at 64.
+PINNED_AT(ConvertFileRequest, sourcefile, 0);
+PINNED_AT(ConvertFileRequest, destfile, Word);
+PINNED_AT(ConvertFileRequest, destformat, 2 * Word);
+PINNED_AT(ConvertFileRequest, callbackhwnd, 10 * Word);
+PINNED_AT(ConvertFileRequest, error, 11 * Word);
+PINNED_AT(ConvertFileRequest, bytes_done, 12 * Word);
+PINNED_AT(ConvertFileRequest, bytes_total, 12 * Word + 4);
+PINNED_AT(ConvertFileRequest, bytes_out, 12 * Word + 8);
+PINNED_AT(ConvertFileRequest, killswitch, 12 * Word + 12);
+PINNED_AT(ConvertFileRequest, extra_data, 12 * Word + 16);
+PINNED_AT(FormatSettingRequest, format, 0);
+PINNED_AT(FormatSettingRequest, item, Word);
+PINNED_AT(FormatSettingRequest, data, 2 * Word);
+PINNED_AT(FormatSettingRequest, len, 3 * Word);
+PINNED_AT(FormatSettingRequest, configfile, 4 * Word);
+PINNED_AT(ListFormatsRequest, enumProc, 0);
+PINNED_AT(ListFormatsRequest, userData, Word);
+PINNED_AT(ConversionPriorityRequest, cfs, 0);
+PINNED_AT(ConversionPriorityRequest, priority, Word);
+PINNED_AT(CopyTagsRequest, source, 0);
+PINNED_AT(CopyTagsRequest, dest, Word);
 
 static LRESULT AskHost(void* request, LPARAM code)
 {

@@ -1,4 +1,5 @@
 #include "host/host_link.h"
+#include <stddef.h>
 #include "host/host_link_internal.h"
 #include "state/plugin_state.h"
 
@@ -24,13 +25,25 @@ static LRESULT AskHost(WPARAM wParam, HostCode code)
     return SendHostRequest(State.HostWindow, wParam, code);
 }
 
+// The player reads the tag request at the offsets of its own build (see host/encoders.cpp).
+#if defined(__i386__)
+static_assert(sizeof(FileMetadataRequest) == 16, "the player's tag request on i686");
+#elif defined(__x86_64__)
+static_assert(sizeof(FileMetadataRequest) == 32, "the tag request on x86_64");
+#endif
+static_assert(offsetof(FileMetadataRequest, metadata) == sizeof(void*) &&
+                  offsetof(FileMetadataRequest, ret) == 2 * sizeof(void*) &&
+                  offsetof(FileMetadataRequest, retlen) == 3 * sizeof(void*),
+              "the tag request's fields, a word each");
+
 // Below this an answer is a number, not a pointer: a host that does not know a request
-// answers 1.
+// answers 1. -1, which some requests give for "none", lies above it on both widths.
 static const ULONG_PTR SmallestTextAddress = 0x10000;
+static const LRESULT NoneAnswer = -1;
 
 static const void* HostPointer(LRESULT answer)
 {
-    return (ULONG_PTR)answer < SmallestTextAddress ? nullptr : (const void*)answer;
+    return (ULONG_PTR)answer < SmallestTextAddress || answer == NoneAnswer ? nullptr : (const void*)answer;
 }
 
 uint32_t HostVersion(HWND host) { return (uint32_t)SendHostRequest(host, 0, HostVersionCode); }

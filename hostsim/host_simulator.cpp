@@ -137,6 +137,8 @@ static LRESULT AnswerRequest(HostSimulator* host, WPARAM wParam, LPARAM code)
     const SimEntry* entry = EntryAt(host, wParam);
     if (host->unknownRequests.count(code))
         return 1;
+    if (host->noneRequests.count(code))
+        return -1;
     LRESULT answer;
     if (AnswerEncoderRequest(&host->encoders, host->version, wParam, code, &answer, &host->faults))
         return answer;

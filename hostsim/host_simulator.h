@@ -92,6 +92,7 @@ struct HostSimulator {
     int nextCommandId = 40471;  // 0x9E17, as the player's first
     bool menuHolderUnknown = false;  // 281 with -1 answers null, as hosts of 2008 do
     std::set<LPARAM> unknownRequests;  // requests answered 1, as by a player that lacks them
+    std::set<LPARAM> noneRequests;     // requests answered -1, "none" as some requests say it
     wchar_t sharedText[SimSharedTextCapacity] = {};  // every 213 and 214 answer, cut to fit
     size_t lastFileAsked = 0;  // where a reader looks first for the entry of a path
     std::vector<std::string> faults;

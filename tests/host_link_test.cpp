@@ -85,17 +85,22 @@ TEST_F(HostLinkTest, APathTooLongIsRefusedAndATitleCutWhole)
     EXPECT_FALSE(CopyPlaylistTitle(0, title)) << "an empty title is none";
 }
 
-// A host that does not know a request answers 1, which is no text; 281 with -1 answers null on
-// hosts of 2008, and 0 then names the main menu itself.
+// A host that does not know a request answers 1, and some requests answer -1 for none: neither
+// is a text. 281 with -1 answers null on hosts of 2008, and 0 then names the main menu itself.
 TEST_F(HostLinkTest, UnknownRequestsGiveNoTextAndTheMenuComesFromZero)
 {
     host->playlist = {{L"D:\\a.mp3", L"A", 7}};
     host->fileTags[L"D:\\a.mp3"] = TagsOf(L"artist=Ann");
-    host->unknownRequests = {PlaylistFileCode, PlaylistTitleCode, IniDirectoryCode, FileMetadataCode};
+    const std::set<LPARAM> texts = {PlaylistFileCode, PlaylistTitleCode, IniDirectoryCode};
     wchar_t text[HostTextCapacity] = L"stale";
-    EXPECT_FALSE(CopyPlaylistFile(0, text));
-    EXPECT_FALSE(CopyPlaylistTitle(0, text));
-    EXPECT_EQ(IniDirectory(), nullptr);
+    for (bool none : {false, true}) {
+        (none ? host->noneRequests : host->unknownRequests) = texts;
+        EXPECT_FALSE(CopyPlaylistFile(0, text)) << none;
+        EXPECT_FALSE(CopyPlaylistTitle(0, text)) << none;
+        EXPECT_EQ(IniDirectory(), nullptr) << none;
+        host->unknownRequests = host->noneRequests = {};
+    }
+    host->unknownRequests = {FileMetadataCode};
     wcscpy(text, L"stale");
     EXPECT_TRUE(FileMetadata(L"D:\\a.mp3", L"artist", text, 32)) << "1 reads as answered";
     EXPECT_STREQ(text, L"") << "but the cleared buffer holds no value";
