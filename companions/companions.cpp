@@ -192,10 +192,10 @@ struct CompanionWork {
 static char* PlaceCompanionWork(size_t songs, CompanionWork* work)
 {
     BlockLayout layout = {};
-    size_t folders = ReservePart(&layout, songs * sizeof(FolderCover));
+    size_t folders = ReservePart(&layout, SizeTimes(songs, sizeof(FolderCover)));
     size_t table = ReservePart(&layout, PrefixTableBytes(songs));
     size_t lyrics = ReservePart(&layout, TextSetBytes(songs));
-    size_t songFolders = ReservePart(&layout, songs * sizeof(uint32_t));
+    size_t songFolders = ReservePart(&layout, SizeTimes(songs, sizeof(uint32_t)));
     char* block = AllocateBlock(layout);
     if (!block)
         return nullptr;

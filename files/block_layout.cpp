@@ -5,6 +5,18 @@
 // Enough for any part: 64-bit numbers and pointers.
 static const size_t PartAlignment = 8;
 
+size_t SizeTimes(size_t count, size_t unit)
+{
+    size_t product;
+    return __builtin_mul_overflow(count, unit, &product) ? NoSize : product;
+}
+
+size_t SizePlus(size_t a, size_t b)
+{
+    size_t sum;
+    return __builtin_add_overflow(a, b, &sum) ? NoSize : sum;
+}
+
 size_t ReservePart(BlockLayout* layout, size_t bytes)
 {
     size_t offset = layout->bytes;

@@ -1,5 +1,6 @@
 #include "files/text_set.h"
 #include <wchar.h>
+#include "files/block_layout.h"
 #include "files/file_facts.h"
 
 static const size_t SmallestSlotCount = 8;
@@ -12,9 +13,13 @@ static size_t SlotCount(size_t count)
     return slots;
 }
 
+// A set's slots are found by a 32-bit mask, and their bytes must fit a size: past either, a
+// set cannot be had (its slots are at most four for each text).
+static const size_t MostTexts = (size_t)UINT32_MAX / 4 < NoSize / 16 ? (size_t)UINT32_MAX / 4 : NoSize / 16;
+
 size_t TextSetBytes(size_t count)
 {
-    return SlotCount(count) * sizeof(uint32_t);
+    return count > MostTexts ? NoSize : SlotCount(count) * sizeof(uint32_t);
 }
 
 TextSet PlaceTextSet(void* block, size_t count)
@@ -47,7 +52,7 @@ void AddText(TextSet* set, const wchar_t* base, uint32_t offset)
 
 size_t PrefixTableBytes(size_t count)
 {
-    return 2 * count * sizeof(uint32_t) + TextSetBytes(count);
+    return SizePlus(SizeTimes(count, 2 * sizeof(uint32_t)), TextSetBytes(count));
 }
 
 PrefixTable PlacePrefixTable(void* block, size_t count)

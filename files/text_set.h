@@ -12,7 +12,8 @@ struct TextSet {
     uint32_t mask;    // slot count - 1; the count is a power of two
 };
 
-// The bytes a set for up to `count` texts needs.
+// The bytes a set for up to `count` texts needs; NoSize (files/block_layout.h) past what a set
+// can hold.
 size_t TextSetBytes(size_t count);
 // A set in `block` (TextSetBytes(count) bytes, 4-byte aligned), empty.
 TextSet PlaceTextSet(void* block, size_t count);
@@ -31,7 +32,7 @@ struct PrefixTable {
 };
 static const uint32_t NoPrefix = 0xFFFFFFFF;
 
-// The bytes a table for up to `count` prefixes needs.
+// The bytes a table for up to `count` prefixes needs; NoSize past what it can hold.
 size_t PrefixTableBytes(size_t count);
 // A table in `block` (PrefixTableBytes(count) bytes, 4-byte aligned), empty.
 PrefixTable PlacePrefixTable(void* block, size_t count);

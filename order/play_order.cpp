@@ -103,14 +103,14 @@ void NoteFoldersBefore(const CopyPlan& plan, OrderWork* work)
     *work = {};
     if (!plan.onFatVolume || !plan.copyCount || plan.folderLength < 3)
         return;
-    size_t copies = plan.copyCount, folders = copies * 4 + 16;
+    size_t copies = plan.copyCount, folders = SizePlus(SizeTimes(copies, 4), 16);
     BlockLayout layout = {};
-    size_t records = ReservePart(&layout, folders * sizeof(OrderFolder));
+    size_t records = ReservePart(&layout, SizeTimes(folders, sizeof(OrderFolder)));
     size_t names = ReservePart(&layout, PrefixTableBytes(folders));
-    size_t copyFolder = ReservePart(&layout, copies * sizeof(uint32_t));
-    size_t oldRank = ReservePart(&layout, copies * sizeof(uint32_t));
-    size_t wanted = ReservePart(&layout, (copies + folders) * sizeof(uint32_t));
-    size_t listedFor = ReservePart(&layout, copies * sizeof(uint32_t));
+    size_t copyFolder = ReservePart(&layout, SizeTimes(copies, sizeof(uint32_t)));
+    size_t oldRank = ReservePart(&layout, SizeTimes(copies, sizeof(uint32_t)));
+    size_t wanted = ReservePart(&layout, SizeTimes(SizePlus(copies, folders), sizeof(uint32_t)));
+    size_t listedFor = ReservePart(&layout, SizeTimes(copies, sizeof(uint32_t)));
     char* block = AllocateBlock(layout);
     if (!block)
         return;

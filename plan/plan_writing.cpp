@@ -1,18 +1,20 @@
 #include "plan/plan_writing.h"
 #include <stdlib.h>
 #include <wchar.h>
+#include "files/block_layout.h"
 
 bool ReservePlanText(CopyPlan* plan, size_t units)
 {
     if (plan->textCapacity - plan->textLength >= units)
         return true;
-    size_t capacity = plan->textCapacity + plan->textCapacity / 2;
-    if (capacity < plan->textLength + units)
-        capacity = plan->textLength + units;
-    // Offsets into the texts are 32 bits.
-    if (capacity > 0xFFFFFFF0u)
+    size_t capacity = SizePlus(plan->textCapacity, plan->textCapacity / 2);
+    if (capacity < SizePlus(plan->textLength, units))
+        capacity = SizePlus(plan->textLength, units);
+    // Offsets into the texts are 32 bits, and on i686 their bytes wrap long before.
+    size_t bytes = SizeTimes(capacity, sizeof(wchar_t));
+    if (capacity > 0xFFFFFFF0u || bytes == NoSize)
         return false;
-    wchar_t* grown = (wchar_t*)realloc(plan->texts, capacity * sizeof(wchar_t));
+    wchar_t* grown = (wchar_t*)realloc(plan->texts, bytes);
     if (!grown)
         return false;
     plan->texts = grown;

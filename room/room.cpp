@@ -104,9 +104,9 @@ static uint64_t PlaylistClusters(uint64_t bytes, uint64_t cluster)
 static bool PlaceFolders(size_t copies, RoomWeighing* weighing)
 {
     // Most copies share their folders; a few levels each leave room for templates that nest.
-    size_t folders = copies * 4 + 16;
+    size_t folders = SizePlus(SizeTimes(copies, 4), 16);
     BlockLayout layout = {};
-    size_t records = ReservePart(&layout, folders * sizeof(RoomFolder));
+    size_t records = ReservePart(&layout, SizeTimes(folders, sizeof(RoomFolder)));
     size_t names = ReservePart(&layout, PrefixTableBytes(folders));
     char* block = AllocateBlock(layout);
     if (!block)

@@ -11,7 +11,7 @@ CopyOutcome NoteDestinations(const CopyLists& lists)
     size_t count = lists.pairs;
     // The noted copies first: the outcome frees its block through them.
     BlockLayout layout = {};
-    size_t noted = ReservePart(&layout, count * sizeof(NotedCopy));
+    size_t noted = ReservePart(&layout, SizeTimes(count, sizeof(NotedCopy)));
     size_t placed = ReservePart(&layout, TextSetBytes(count));
     size_t sources = ReservePart(&layout, TextSetBytes(count));
     char* block = AllocateBlock(layout);

@@ -24,10 +24,13 @@ static const size_t GuessedEntryText = 256, GuessedTitle = 64, GuessedCompanions
 // and, when the plan keeps an index, its two sets.
 static bool PlaceRecords(CopyPlan* plan, size_t entries, size_t copies)
 {
+    // Copies are numbered in 32 bits, NoCopy apart.
+    if (copies >= NoCopy)
+        return false;
     // The entries first: the plan frees its block through them.
     BlockLayout layout = {};
-    size_t entryRecords = ReservePart(&layout, entries * sizeof(PlannedEntry));
-    size_t copyRecords = ReservePart(&layout, copies * sizeof(PlannedCopy));
+    size_t entryRecords = ReservePart(&layout, SizeTimes(entries, sizeof(PlannedEntry)));
+    size_t copyRecords = ReservePart(&layout, SizeTimes(copies, sizeof(PlannedCopy)));
     size_t conversion = ReservePart(&layout, plan->convertTo ? sizeof(ConversionWork) : 0);
     size_t setBytes = plan->indexed ? TextSetBytes(copies) : 0;
     size_t sources = ReservePart(&layout, setBytes), destinations = ReservePart(&layout, setBytes);
@@ -187,7 +190,7 @@ static size_t GuessedText(const CopyPlan& plan)
 {
     size_t perEntry = GuessedEntryText + (plan.writesPlaylist ? GuessedTitle : 0) +
                       (State.Options.CopyCompanions ? GuessedCompanions : 0);
-    return (size_t)plan.considered * perEntry + PathCapacity;
+    return SizePlus(SizeTimes((size_t)plan.considered, perEntry), PathCapacity);
 }
 
 bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
@@ -196,7 +199,7 @@ bool MakeCopyPlan(CopyTarget target, CopyPlan* plan)
     NoteTheVolume(plan);
     size_t entries = (size_t)plan->considered;
     // A song's lyrics and its folder's cover: at most two companions a song.
-    size_t copies = entries * (State.Options.CopyCompanions ? 3 : 1);
+    size_t copies = SizeTimes(entries, State.Options.CopyCompanions ? 3 : 1);
     if (!PlaceRecords(plan, entries, copies) || !ReservePlanText(plan, GuessedText(*plan))) {
         FreeCopyPlan(plan);
         return false;

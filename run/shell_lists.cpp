@@ -26,9 +26,9 @@ bool MakeShellLists(const CopyPlan& plan, CopyLists* lists)
     }
     // The sources first: the lists are freed through them.
     BlockLayout layout = {};
-    size_t sources = ReservePart(&layout, sourceUnits * sizeof(wchar_t));
-    size_t destinations = ReservePart(&layout, destinationUnits * sizeof(wchar_t));
-    size_t copyOf = ReservePart(&layout, pairs * sizeof(uint32_t));
+    size_t sources = ReservePart(&layout, SizeTimes(sourceUnits, sizeof(wchar_t)));
+    size_t destinations = ReservePart(&layout, SizeTimes(destinationUnits, sizeof(wchar_t)));
+    size_t copyOf = ReservePart(&layout, SizeTimes(pairs, sizeof(uint32_t)));
     char* block = AllocateBlock(layout);
     if (!block)
         return false;

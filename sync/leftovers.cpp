@@ -270,7 +270,7 @@ void RemoveLeftovers(const PreviousPlaylist& previous, const CopyPlan& plan,
     if (!paths)
         return;
     BlockLayout layout = {};
-    size_t list = ReservePart(&layout, room * sizeof(wchar_t));
+    size_t list = ReservePart(&layout, SizeTimes(room, sizeof(wchar_t)));
     size_t named = ReservePart(&layout, TextSetBytes(paths));
     char* block = AllocateBlock(layout);
     if (!block)

@@ -202,6 +202,29 @@ TEST_F(CopyPlanTest, EachEntryHasItsFate)
     FreeCopyPlan(&plan);
 }
 
+// The host may answer any count. One past what this width can plan for fails as no memory does,
+// before a block is made that a wrapped size would leave too small: with companions, its copies
+// outnumber what 32 bits count on either width; without, on i686 its records pass 4 GiB.
+TEST_F(CopyPlanTest, ACountPastWhatTheWidthHoldsIsNoMemory)
+{
+    const struct {
+        const char* options;
+        bool thisWidth;
+    } cases[] = {{"SavePlaylist SkipUnchanged RemoveDropped CopyCompanions NameByTags", true},
+                 {"SavePlaylist NumberFilenames", sizeof(void*) == 4}};
+    State.PlaylistCount = 0x7FFFFFFF;
+    for (const auto& c : cases) {
+        if (!c.thisWidth)
+            continue;
+        State.Options = OptionsOn(c.options);
+        std::wstring path = target + L"x";
+        CopyPlan plan;
+        EXPECT_FALSE(MakeCopyPlan({&path[0], (int)target.size()}, &plan)) << c.options;
+        EXPECT_EQ(plan.entries, nullptr);
+        EXPECT_EQ(plan.texts, nullptr);
+    }
+}
+
 // Kept in step, a file listed twice is one copy, and a copy already there unchanged stays out
 // of the shell's way; the playlist still lists it.
 TEST_F(CopyPlanTest, KeptInStepAFileIsOneCopyAndAnUnchangedOneStays)
