@@ -71,9 +71,9 @@ void BenchConversions()
         shares.push_back(times.simulated > 0 ? module / times.simulated * 100 : 0);
     }
     PairedFigure share = FigureOf(shares);
-    printf("conversions: %d files of %d MiB, %u not made, %llu heap allocations while converting "
+    printf("conversions: %d files of %d MiB, %u not made, %s heap allocations while converting "
            "(target 0); median of %d runs (spread in brackets)\n", Files, FileBytes >> 20,
-           (unsigned)times.failed, (unsigned long long)times.allocations, Pairs);
+           (unsigned)times.failed, std::to_string(times.allocations).c_str(), Pairs);
     printf("conversions: the module's part %s ms a file, %s %% of the simulated conversion (target under %.0f %%): %s\n",
            FigureText(FigureOf(perFile), "%.2f").c_str(), FigureText(share, "%.2f").c_str(),
            TargetShare * 100, share.median < TargetShare * 100 ? "met" : "MISSED");

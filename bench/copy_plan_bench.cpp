@@ -3,6 +3,7 @@
 // most 1.8 times their time, and two heap allocations a plan. Then what fits of it on a target
 // with room for half: under a tenth of the plan's time.
 #include <stdio.h>
+#include <string>
 #include "bench/benches.h"
 #include "files/file_facts.h"
 #include "host/host_link.h"
@@ -81,7 +82,7 @@ static void PrintFigures(const char* what, const std::vector<double>& plans,
     printf("  bare host requests, lookups   %s ms\n", FigureText(FigureOf(bare), "%.1f").c_str());
     printf("  ratio                         %s   (target at most %.2f): %s\n",
            FigureText(ratio, "%.2f").c_str(), TargetRatio, ratio.median <= TargetRatio ? "met" : "MISSED");
-    printf("  heap allocations per plan     %llu   (target 2)\n", (unsigned long long)allocations);
+    printf("  heap allocations per plan     %s   (target 2)\n", std::to_string(allocations).c_str());
     printf("  what fits, room for half      %s %% of making the plan (target under %.0f %%): %s\n",
            FigureText(fit, "%.1f").c_str(), TargetFitShare * 100,
            fit.median < TargetFitShare * 100 ? "met" : "MISSED");

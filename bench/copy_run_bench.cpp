@@ -117,9 +117,9 @@ void BenchCopyRun()
         checkShares.push_back(times.shellCopy > 0 ? times.check / times.shellCopy * 100 : 0);
     }
     PairedFigure share = FigureOf(shares), checkShare = FigureOf(checkShares);
-    printf("copy run: %d files of %d KiB, every option on, %d in place, %llu heap allocations, %d boxes; "
+    printf("copy run: %d files of %d KiB, every option on, %d in place, %s heap allocations, %d boxes; "
            "median of %d runs (spread in brackets)\n", RunFileCount, RunFileBytes / 1024, times.copied,
-           (unsigned long long)times.allocations, (int)player.watcher.boxes.size(), RunPairs);
+           std::to_string(times.allocations).c_str(), (int)player.watcher.boxes.size(), RunPairs);
     printf("copy run: preparation %s ms, shell copy %s ms\n", FigureText(FigureOf(preparation), "%.1f").c_str(),
            FigureText(FigureOf(shellCopy), "%.1f").c_str());
     printf("copy run: preparation %s %% of the shell copy (target <= %.0f %%): %s\n",

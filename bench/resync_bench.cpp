@@ -74,8 +74,8 @@ void BenchResync()
            "re-run with all unchanged %s ms, boxes %d then %d\n", RunFileCount, RunFileBytes / 1024,
            RunPairs, FigureText(FigureOf(firsts), "%.1f").c_str(), FigureText(FigureOf(agains), "%.1f").c_str(),
            (int)boxesFirst, (int)boxesAgain);
-    printf("resync: heap allocations of the re-run: plan and room %llu, run %llu\n",
-           (unsigned long long)again.checkAllocations, (unsigned long long)again.runAllocations);
+    printf("resync: heap allocations of the re-run: plan and room %s, run %s\n",
+           std::to_string(again.checkAllocations).c_str(), std::to_string(again.runAllocations).c_str());
     printf("resync: re-run %s %% of the first run (target <= %.0f %%): %s\n", FigureText(share, "%.2f").c_str(),
            TargetShare * 100, share.median <= TargetShare * 100 ? "met" : "MISSED");
 

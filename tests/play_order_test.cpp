@@ -32,7 +32,8 @@ std::vector<std::string> UnixLines(const std::string& command)
                                std::to_string(GetTickCount());
     std::string shell = command + " > " + output + ".part; mv " + output + ".part " + output;
     std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(shell.begin(), shell.end()) + L"\"";
-    STARTUPINFOW startup = {sizeof startup};
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> text(line.begin(), line.end());
     text.push_back(0);
