@@ -52,31 +52,10 @@ static bool OnPlayerWord(HWND window, ConversionWork* work, WPARAM wParam, LPARA
 static INT_PTR CALLBACK ConversionProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ConversionWork* work = (ConversionWork*)GetWindowLongPtrW(window, DWLP_USER);
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        EnsureCaption();
-        SetWindowTextW(window, State.SharedCaption);
-        return TRUE;
-    case WM_USER:
+    if (message == WM_USER)
         return work && OnPlayerWord(window, work, wParam, lParam);
-    case WM_DRAWITEM:
-        if (!work || wParam != ConversionBar)
-            return FALSE;
-        DrawProgressBar(*(const DRAWITEMSTRUCT*)lParam, work->percent);
-        return TRUE;
-    case WM_COMMAND:
-        if (!work || LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        work->cancelled = true;
-        return TRUE;
-    case WM_CLOSE:
-        if (work)
-            work->cancelled = true;
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return AnswerProgressMessage(window, message, wParam, lParam, ConversionBar, work ? work->percent : 0,
+                                 work ? &work->cancelled : nullptr);
 }
 
 static bool OpenConversionWindow(ConversionWork* work)

@@ -1,5 +1,6 @@
 #include "dialog/progress_window.h"
 #include "state/plugin_state.h"
+#include "text/localised_text.h"
 
 void DrawProgressBar(const DRAWITEMSTRUCT& item, int percent)
 {
@@ -21,6 +22,34 @@ HWND OpenProgressWindow(int templateId, DLGPROC procedure, LPARAM parameter)
     if (window)
         ShowWindow(window, SW_SHOW);
     return window;
+}
+
+INT_PTR AnswerProgressMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int bar, int percent,
+                              bool* cancelled)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        EnsureCaption();
+        SetWindowTextW(window, State.SharedCaption);
+        return TRUE;
+    case WM_DRAWITEM:
+        if (!cancelled || wParam != (WPARAM)bar)
+            return FALSE;
+        DrawProgressBar(*(const DRAWITEMSTRUCT*)lParam, percent);
+        return TRUE;
+    case WM_COMMAND:
+        if (!cancelled || LOWORD(wParam) != IDCANCEL)
+            return FALSE;
+        *cancelled = true;
+        return TRUE;
+    case WM_CLOSE:
+        if (cancelled)
+            *cancelled = true;
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 bool TakeWaitingMessages(HWND window)

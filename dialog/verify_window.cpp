@@ -18,29 +18,8 @@ static int PercentOf(const VerifyWork& work)
 static INT_PTR CALLBACK VerifyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     VerifyWork* work = (VerifyWork*)GetWindowLongPtrW(window, DWLP_USER);
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        EnsureCaption();
-        SetWindowTextW(window, State.SharedCaption);
-        return TRUE;
-    case WM_DRAWITEM:
-        if (!work || wParam != VerifyBar)
-            return FALSE;
-        DrawProgressBar(*(const DRAWITEMSTRUCT*)lParam, PercentOf(*work));
-        return TRUE;
-    case WM_COMMAND:
-        if (!work || LOWORD(wParam) != IDCANCEL)
-            return FALSE;
-        work->cancelled = true;
-        return TRUE;
-    case WM_CLOSE:
-        if (work)
-            work->cancelled = true;
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return AnswerProgressMessage(window, message, wParam, lParam, VerifyBar, work ? PercentOf(*work) : 0,
+                                 work ? &work->cancelled : nullptr);
 }
 
 static bool OpenVerifyWindow(VerifyWork* work)

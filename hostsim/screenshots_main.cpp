@@ -34,6 +34,7 @@ const UINT_PTR ShotTimer = 0x5C;
 
 std::wstring OutFolder;
 int Failures = 0;
+const wchar_t* PendingShot = L"";  // the name of the window shown after the Save As window
 
 bool WriteBitmap(HDC screen, HBITMAP picture, int width, int height, const std::wstring& path)
 {
@@ -169,6 +170,7 @@ void ShootWindowAfterSave(DemoHost& demo, const std::wstring& target, const std:
         shown = true;
         return SetTimer(dialog, ShotTimer, later.delay, later.shoot) != 0;
     };
+    PendingShot = later.name;
     StartWatchingDialogs(&watcher);
     SendMessageW(demo.host->window, WM_COMMAND, demo.commandId, 0);
     StopWatchingDialogs(&watcher);
@@ -177,11 +179,12 @@ void ShootWindowAfterSave(DemoHost& demo, const std::wstring& target, const std:
     Failures += shown ? 0 : 1;
 }
 
-void CALLBACK ShootQuestion(HWND box, UINT, UINT_PTR timer, DWORD)
+// The window being taken is shot, and cancelled.
+void CALLBACK ShootAndCancel(HWND window, UINT, UINT_PTR timer, DWORD)
 {
-    KillTimer(box, timer);
-    TakeShot(box, L"room-question");
-    PressButton(box, IDCANCEL);
+    KillTimer(window, timer);
+    TakeShot(window, PendingShot);
+    PressButton(window, IDCANCEL);
 }
 
 bool IsQuestion(HWND) { return true; }
@@ -191,14 +194,7 @@ bool IsQuestion(HWND) { return true; }
 void ShowRoomQuestionShot(DemoHost& demo, const std::wstring& run, const std::wstring& stick)
 {
     demo.host->playlist = MakeSamplePlaylist(run + L"big music\\", 3);
-    ShootWindowAfterSave(demo, stick, {}, {L"room-question", IsQuestion, SettleMilliseconds, ShootQuestion});
-}
-
-void CALLBACK ShootConversion(HWND window, UINT, UINT_PTR timer, DWORD)
-{
-    KillTimer(window, timer);
-    TakeShot(window, L"conversion-window");
-    PressButton(window, IDCANCEL);
+    ShootWindowAfterSave(demo, stick, {}, {L"room-question", IsQuestion, SettleMilliseconds, ShootAndCancel});
 }
 
 bool IsConversionWindow(HWND window) { return GetDlgItem(window, ConversionLine) != nullptr; }
@@ -213,19 +209,12 @@ void ShowConversionShot(DemoHost& demo, const std::wstring& run)
     std::wstring target = run + L"converted\\";
     CreateFolders(target);
     ShootWindowAfterSave(demo, target, {{ConvertBox, true}, {SavePlaylistBox, true}},
-                         {L"conversion-window", IsConversionWindow, 3 * SettleMilliseconds, ShootConversion});
+                         {L"conversion-window", IsConversionWindow, 3 * SettleMilliseconds, ShootAndCancel});
 }
 
 // --- Reading the copies back ------------------------------------------------------------
 
 const size_t LargeSongBytes = 96u << 20;
-
-void CALLBACK ShootChecking(HWND window, UINT, UINT_PTR timer, DWORD)
-{
-    KillTimer(window, timer);
-    TakeShot(window, L"verify-window");
-    PressButton(window, IDCANCEL);
-}
 
 bool IsCheckingWindow(HWND window) { return GetDlgItem(window, VerifyLine) != nullptr; }
 
@@ -240,7 +229,7 @@ void ShowCheckingShot(DemoHost& demo, const std::wstring& run)
     std::wstring target = run + L"checked\\";
     CreateFolders(target);
     ShootWindowAfterSave(demo, target, {{VerifyCopiesBox, true}, {IncludeDirectoryBox, true}},
-                         {L"verify-window", IsCheckingWindow, SettleMilliseconds / 20, ShootChecking});
+                         {L"verify-window", IsCheckingWindow, SettleMilliseconds / 20, ShootAndCancel});
 }
 
 void CALLBACK ShootDifferences(HWND box, UINT, UINT_PTR timer, DWORD)

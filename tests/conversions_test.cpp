@@ -28,16 +28,6 @@ protected:
         return CopyThroughTheDialog(all, target, answer);
     }
 
-    // The boxes of ours with a text: not the Save As window, not the conversion window.
-    std::vector<std::wstring> OurTexts() const
-    {
-        std::vector<std::wstring> texts;
-        for (const CapturedBox& box : watcher.boxes)
-            if (box.caption == L"Corvelle v1.11" && !box.text.empty())
-                texts.push_back(box.text);
-        return texts;
-    }
-
     // A converted copy holds what the encoder wrote for its source.
     void ExpectConversion(const std::wstring& copy, const char* format, const std::wstring& source)
     {

@@ -246,14 +246,6 @@ protected:
         SendToHost(WM_COMMAND, HostCommand);
         return copy;
     }
-    std::vector<std::wstring> OurTexts() const
-    {
-        std::vector<std::wstring> texts;
-        for (const CapturedBox& box : watcher.boxes)
-            if (box.caption == L"Corvelle v1.11" && !box.text.empty())
-                texts.push_back(box.text);
-        return texts;
-    }
     std::vector<std::wstring> Listed() { return ListedPaths(ReadBytes(stick + L"playlist.m3u"), CP_ACP); }
 
     std::wstring drive, stick;

@@ -63,6 +63,15 @@ void ProductFixture::PlayTheCommand(SaveAsRun* run, int answer)
     SendToHost(WM_COMMAND, HostCommand);
 }
 
+std::vector<std::wstring> ProductFixture::OurTexts() const
+{
+    std::vector<std::wstring> texts;
+    for (const CapturedBox& box : watcher.boxes)
+        if (box.caption == L"Corvelle v1.11" && !box.text.empty())
+            texts.push_back(box.text);
+    return texts;
+}
+
 void SongsFixture::SetUp()
 {
     ProductFixture::SetUp();

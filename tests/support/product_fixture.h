@@ -30,6 +30,9 @@ protected:
     // `answer` where it has that button, else OK.
     void PlayTheCommand(SaveAsRun* run, int answer);
 
+    // The texts of our boxes: not the Save As window, not a window of ours without a text.
+    std::vector<std::wstring> OurTexts() const;
+
     LoadedPlugin plugin;
     DialogWatcher watcher;
 };
