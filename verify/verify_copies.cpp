@@ -1,5 +1,4 @@
 #include "verify/verify_copies.h"
-#include <string.h>
 #include "files/file_facts.h"
 
 // A read's length around the cache must be a whole number of sectors: this is one for every
@@ -66,14 +65,32 @@ static bool ReadSource(HANDLE source, char* buffer, DWORD wanted, DWORD* got)
     return true;
 }
 
+// The old C runtime compares a byte at a time, which costs a tenth of the reading; eight words
+// at a time, with no test between them, the compiler compares as wide as the processor goes.
+// Both chunks are page-aligned.
+static bool SameBytes(const char* a, const char* b, DWORD count)
+{
+    const DWORD Run = 8;
+    DWORD words = count / sizeof(uint64_t) / Run * Run;
+    const uint64_t *wordsA = (const uint64_t*)a, *wordsB = (const uint64_t*)b;
+    for (DWORD i = 0; i < words; i += Run) {
+        uint64_t differ = 0;
+        for (DWORD j = 0; j < Run; ++j)
+            differ |= wordsA[i + j] ^ wordsB[i + j];
+        if (differ)
+            return false;
+    }
+    for (DWORD i = words * sizeof(uint64_t); i < count; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 // Reads the copy to its end, each chunk against the source's bytes (none for a conversion),
-// telling the window after each.
+// telling the window after each. A copy longer or shorter than `size` shows in what it reads.
 static Readback CompareToTheEnd(CopyReader* copy, HANDLE source, uint64_t size, const ReadBuffers& buffers,
                                 VerifyWork* work, const VerifyView& view)
 {
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(copy->file, &length) || (uint64_t)length.QuadPart != size)
-        return Readback::Differs;
     uint64_t left = size;
     for (DWORD got = ChunkBytes; got == ChunkBytes;) {
         DWORD had = 0;
@@ -81,7 +98,7 @@ static Readback CompareToTheEnd(CopyReader* copy, HANDLE source, uint64_t size, 
             return Readback::Differs;
         if (source && (!ReadSource(source, buffers.source, got, &had) || had != got))
             return Readback::Unknown;
-        if (source && memcmp(buffers.copy, buffers.source, got) != 0)
+        if (source && !SameBytes(buffers.copy, buffers.source, got))
             return Readback::Differs;
         left -= got;
         work->bytesDone += got;
