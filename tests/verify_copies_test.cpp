@@ -100,6 +100,30 @@ TEST_F(ReadingBack, CopiesThatDifferFromTheirFilesAreRemovedAndLeftOutOfThePlayl
     EXPECT_EQ(checking.checked, 4u);
 }
 
+// A bad copy held open elsewhere cannot be removed: it is left out of the playlist file, and
+// the next run kept in step copies it again.
+TEST_F(ReadingBack, ABadCopyThatCannotGoIsCopiedAgainNextTime)
+{
+    State.Options = OptionsOn("SavePlaylist VerifyCopies SkipUnchanged");
+    SetPlaylist({{Source(L"a.mp3", "aaaa"), L"A", 1}});
+    HANDLE held = INVALID_HANDLE_VALUE;
+    checking.damage = [&] {
+        WriteBytes(target + L"a.mp3", "aaax");
+        held = CreateFileW((target + L"a.mp3").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    };
+    Run();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CloseHandle(held);
+    EXPECT_EQ(Listed(), std::vector<std::wstring>{});
+    EXPECT_EQ(checking.bad, 1u);
+
+    checking.damage = nullptr;
+    Run();
+    EXPECT_EQ(ReadBytes(target + L"a.mp3"), "aaaa");
+    EXPECT_EQ(Listed(), std::vector<std::wstring>{L"a.mp3"});
+}
+
 // Only what the run wrote is read: not the user's file of the copy's size that the shell was
 // told not to replace, not a copy kept in step; and with the box unticked, nothing.
 TEST_F(ReadingBack, OnlyWhatTheRunWroteIsReadBack)

@@ -164,11 +164,23 @@ static bool IsASource(const CopyPlan& plan, const wchar_t* path)
 }
 
 // Gone, the copy is made again by the next run that keeps the folder in step; the playlist
-// file no longer names it.
+// file no longer names it. One held open elsewhere cannot go: dated back to the oldest time
+// FAT keeps, it reads as changed, and the next run replaces it.
 static void RemoveBadCopy(const CopyPlan& plan, PlannedCopy* copy)
 {
-    DeleteFileW(PlanText(plan, copy->destination));
+    const wchar_t* path = PlanText(plan, copy->destination);
     copy->inPlace = copy->written = false;
+    if (DeleteFileW(path))
+        return;
+    HANDLE file = CreateFileW(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    SYSTEMTIME oldest = {1980, 1, 2, 1, 0, 0, 0, 0};
+    FILETIME time;
+    if (SystemTimeToFileTime(&oldest, &time))
+        SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
 }
 
 VerifyResult VerifyCopies(CopyPlan* plan, const VerifyView& view)
