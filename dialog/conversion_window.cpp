@@ -1,7 +1,6 @@
 #include "dialog/conversion_window.h"
 #include "dialog/progress_window.h"
 #include "resources/resource_ids.h"
-#include "state/plugin_state.h"
 #include "text/format_bounded.h"
 #include "text/localised_text.h"
 

@@ -2,7 +2,8 @@
 #include "state/plugin_state.h"
 #include "text/localised_text.h"
 
-void DrawProgressBar(const DRAWITEMSTRUCT& item, int percent)
+// A frame filled as far as the percent.
+static void DrawProgressBar(const DRAWITEMSTRUCT& item, int percent)
 {
     RECT whole = item.rcItem, done = item.rcItem;
     FillRect(item.hDC, &whole, GetSysColorBrush(COLOR_WINDOW));

@@ -4,8 +4,6 @@
 #pragma once
 #include <windows.h>
 
-// A frame filled as far as the percent.
-void DrawProgressBar(const DRAWITEMSTRUCT& item, int percent);
 // The modeless window of `templateId`, owned by the host window, from the language pack, or
 // where a pack made before it lacks it, from the module; shown. Null when neither makes it.
 HWND OpenProgressWindow(int templateId, DLGPROC procedure, LPARAM parameter);

@@ -80,10 +80,9 @@ bool QueryFileSize(const wchar_t* path, uint64_t* size)
 
 static const uint64_t Hour = 3600 * 10000000ull;
 
-// `time` is `wanted` within the two seconds a FAT stick rounds to.
-static bool IsAbout(uint64_t time, uint64_t wanted)
+bool SameWriteTime(uint64_t a, uint64_t b)
 {
-    return time + WriteTimeTolerance >= wanted && time <= wanted + WriteTimeTolerance;
+    return a + WriteTimeTolerance >= b && a <= b + WriteTimeTolerance;
 }
 
 bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy, bool localTimes)
@@ -94,7 +93,7 @@ bool IsUnchangedCopyOf(const FileFacts& source, const wchar_t* copy, bool localT
     // An hour newer is no older: unchanged either way.
     if (existing.writeTime + WriteTimeTolerance >= source.writeTime)
         return true;
-    return localTimes && IsAbout(existing.writeTime + Hour, source.writeTime);
+    return localTimes && SameWriteTime(existing.writeTime + Hour, source.writeTime);
 }
 
 bool IsConversionOf(const FileFacts& source, const wchar_t* conversion, bool localTimes)

@@ -26,6 +26,8 @@ struct FileFacts {
 bool QueryFileFacts(const wchar_t* path, FileFacts* facts);
 // A source is present when the lookup finds it; `size` receives its full size (0 when not).
 bool QueryFileSize(const wchar_t* path, uint64_t* size);
+// Two write times that are the same within the two seconds a FAT stick rounds to.
+bool SameWriteTime(uint64_t a, uint64_t b);
 // A copy that is there already as a file of its source's size, written no earlier than its
 // source (within the two seconds a FAT stick rounds to). A copy that cannot be examined
 // counts as changed. FAT and exFAT keep local time, so once the clocks change for daylight

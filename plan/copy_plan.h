@@ -43,7 +43,7 @@ struct PlannedCopy {
     uint32_t folder;
     // After the copy: this run wrote the file (the shell changed what was there, or a
     // conversion made it; or what stands there is the source's copy already), and its size
-    // then. A file of the user's that they declined to replace is not.
+    // then. A file of the user's that they declined to replace, or a source, is not.
     bool written;
     uint64_t writtenSize;
 };

@@ -51,11 +51,7 @@ static bool WrittenByTheShell(const NotedCopy& copy, const FileFacts& now)
 // file of the user's that they declined to replace stays theirs.
 static bool WrittenOrACopy(const NotedCopy& copy, const FileFacts& now)
 {
-    const uint64_t twoSeconds = 20000000;
-    uint64_t apart = copy.destination.writeTime > copy.source.writeTime
-                         ? copy.destination.writeTime - copy.source.writeTime
-                         : copy.source.writeTime - copy.destination.writeTime;
-    return WrittenByTheShell(copy, now) || apart <= twoSeconds;
+    return WrittenByTheShell(copy, now) || SameWriteTime(copy.destination.writeTime, copy.source.writeTime);
 }
 
 static uint32_t OffsetIn(const wchar_t* list, const wchar_t* text) { return (uint32_t)(text - list); }
@@ -68,7 +64,10 @@ uint32_t CheckCopies(CopyOutcome* outcome, const CopyLists& lists)
         FileFacts now;
         copy.inPlace = QueryFileFacts(destination, &now) && copy.sourceFound &&
                        now.size == copy.source.size;
-        copy.written = copy.inPlace && WrittenOrACopy(copy, now);
+        // A target folder may hold sources, a copy even be its own: those are the user's,
+        // however they read back.
+        copy.written = copy.inPlace && WrittenOrACopy(copy, now) &&
+                       FindInTextSet(outcome->sources, lists.sourceList, destination) < 0;
         if (copy.inPlace)
             AddText(&outcome->placed, lists.destinationList, OffsetIn(lists.destinationList, destination));
         outcome->missing += copy.inPlace || i >= outcome->songs ? 0 : 1;

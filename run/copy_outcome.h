@@ -20,7 +20,7 @@ struct NotedCopy {
     uint32_t existed;       // the destination was a file before the copy
     uint32_t inPlace;       // after the copy: a file of the source's size
     uint32_t written;       // after the copy: in place, and the shell wrote it (or it is the
-                            // source's copy already)
+                            // source's copy already), and no source of the run
 };
 
 struct CopyOutcome {

@@ -216,31 +216,30 @@ static void MoveToRecycleBin(const wchar_t* list)
     SHFileOperationW(&request);
 }
 
+struct LoneCover {
+    const wchar_t* folder;
+    wchar_t path[PathCapacity + 1];  // the shell's list of one path ends with an empty one
+    bool others;
+};
+
+// The first cover is noted; anything else ends the look.
+static bool NoteCover(void* context, const WIN32_FIND_DATAW& entry)
+{
+    LoneCover* lone = (LoneCover*)context;
+    lone->others = lone->path[0] || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+                   !IsCoverName(entry.cFileName);
+    // A path too long to make keeps the folder.
+    if (!lone->others)
+        lone->others = FormatBounded(lone->path, PathCapacity, L"%s\\%s", lone->folder, entry.cFileName) != FormatOk;
+    return !lone->others;
+}
+
 // A cover that went with the copies and is all that is left in `folder` goes too.
 static void RemoveLoneCover(const wchar_t* folder)
 {
-    wchar_t pattern[PathCapacity], cover[PathCapacity + 1] = {};
-    if (FormatBounded(pattern, PathCapacity, L"%s\\*", folder) != FormatOk)
-        return;
-    WIN32_FIND_DATAW data;
-    HANDLE search = FindFirstFileW(pattern, &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    int others = 0;
-    do {
-        bool dots = wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0;
-        if (dots)
-            continue;
-        if (!cover[0] && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            IsCoverName(data.cFileName))
-            FormatBounded(cover, PathCapacity, L"%s\\%s", folder, data.cFileName);
-        else
-            ++others;
-    } while (FindNextFileW(search, &data));
-    FindClose(search);
-    // The shell's list of one path ends with an empty one.
-    if (cover[0] && !others)
-        MoveToRecycleBin(cover);
+    LoneCover lone = {folder, {}, false};
+    if (VisitEntries(folder, NoteCover, &lone) && lone.path[0])
+        MoveToRecycleBin(lone.path);
 }
 
 // Each folder between a removed file and the target folder goes when it is empty (but for the

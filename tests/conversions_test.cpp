@@ -115,26 +115,16 @@ TEST_F(Conversions, CancelEndsTheRunningOneAndConvertsNoMore)
     std::wstring slow = Song(L"slow.flac"), next = Song(L"next.flac");
     host->encoders.sources[slow] = SimSource::Slow;
     host->playlist = {{slow, L"Slow", 1}, {next, L"Next", 2}};
-    SaveAsRun copy;
-    copy.browseTo = {target};
-    copy.setBoxes = {{SavePlaylistBox, true}, {NumberFilenamesBox, false}, {ConvertBox, true}};
-    copy.fileName = target + L"x";
-    copy.button = IDOK;
-    DialogHandler saveAs = DriveSaveAs(&copy);
     Player = host->window;
     AnsweredIn = INFINITE;
-    watcher.handler = [saveAs](HWND dialog) {
-        if (saveAs(dialog))
-            return true;
-        if (!GetDlgItem(dialog, ConversionLine)) {
-            PressButton(dialog, IDOK);
-            return true;
-        }
-        CloseHandle(CreateThread(nullptr, 0, AskThePlayer, nullptr, 0, nullptr));
-        SetTimer(dialog, 1, 1000, PressCancel);
-        return true;
-    };
-    SendToHost(WM_COMMAND, HostCommand);
+    CopyThroughTheDialog({{SavePlaylistBox, true}, {NumberFilenamesBox, false}, {ConvertBox, true}}, target, IDOK,
+                         [](HWND dialog) {
+                             if (!GetDlgItem(dialog, ConversionLine))
+                                 return false;
+                             CloseHandle(CreateThread(nullptr, 0, AskThePlayer, nullptr, 0, nullptr));
+                             SetTimer(dialog, 1, 1000, PressCancel);
+                             return true;
+                         });
 
     EXPECT_LT(AnsweredIn, 1000u) << "the player's thread took messages while it converted";
     EXPECT_EQ(OurTexts(), std::vector<std::wstring>{L"2 of 2 files could not be copied."});

@@ -242,33 +242,16 @@ protected:
         return 0;
     }
 
-    // Through the dialog, every question answered Yes and every box OK; `seen` sees each
-    // window after the Save As window first.
-    SaveAsRun Copy(bool verify, std::map<int, bool> more = {}, std::function<void(HWND)> seen = nullptr)
+    // Through the dialog, every question answered Yes and every box OK, unless `first` deals
+    // with it.
+    SaveAsRun Copy(bool verify, std::map<int, bool> more = {}, DialogHandler first = nullptr)
     {
         std::map<int, bool> boxes = {{SavePlaylistBox, true}, {SaveM3U8Box, false}, {NumberFilenamesBox, true},
                                      {UsePlaylistTitleBox, false}, {IncludeDirectoryBox, false},
                                      {SkipUnchangedBox, false}, {VerifyCopiesBox, verify}};
         for (const auto& box : more)
             boxes[box.first] = box.second;
-        SaveAsRun copy;
-        copy.browseTo = {stick};
-        copy.setBoxes = boxes;
-        copy.fileName = stick + L"x";
-        copy.button = IDOK;
-        DialogHandler saveAs = DriveSaveAs(&copy);
-        watcher.boxes.clear();
-        watcher.handler = [saveAs, seen](HWND dialog) {
-            if (saveAs(dialog))
-                return true;
-            if (seen)
-                seen(dialog);
-            if (!GetDlgItem(dialog, VerifyLine))
-                PressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
-            return true;
-        };
-        SendToHost(WM_COMMAND, HostCommand);
-        return copy;
+        return CopyThroughTheDialog(boxes, stick, IDYES, first);
     }
     std::vector<std::wstring> Listed() { return ListedPaths(ReadBytes(stick + L"playlist.m3u"), CP_ACP); }
 
@@ -314,6 +297,7 @@ TEST_P(LyingSticks, EveryDamagedCopyIsFoundAndEveryGoodOneKept)
     SaveAsRun copy = Copy(true, {{ConvertBox, c.converts}}, [&](HWND dialog) {
         if (GetDlgItem(dialog, VerifyLine))
             Lie(c.whileChecking);
+        return false;
     });
     ASSERT_TRUE(copy.pressed && !copy.refused);
 
@@ -369,10 +353,11 @@ TEST_F(LyingStick, CancelInTheWindowStopsTheCheckingAtOnce)
     Lie("flip 2_b.mp3 10");
     bool windowSeen = false;
     Copy(true, {}, [&](HWND dialog) {
-        if (GetDlgItem(dialog, VerifyLine)) {
-            windowSeen = true;
-            PressButton(dialog, IDCANCEL);
-        }
+        if (!GetDlgItem(dialog, VerifyLine))
+            return false;
+        windowSeen = true;
+        PressButton(dialog, IDCANCEL);
+        return true;
     });
 
     EXPECT_TRUE(windowSeen);

@@ -1,5 +1,4 @@
 #include "verify/verify_copies.h"
-#include "files/file_facts.h"
 
 // A read's length around the cache must be a whole number of sectors: this is one for every
 // sector size, and large enough that a song takes few reads.
@@ -130,17 +129,9 @@ static Readback ReadBack(const CopyPlan& plan, const PlannedCopy& planned, const
     return result;
 }
 
-// Only what this run wrote: a copy left alone as unchanged, or one the user declined to
-// replace, is the user's as it was.
+// Only what this run wrote: a copy left alone as unchanged, a file the user declined to replace
+// and a source are the user's as they were.
 static bool IsToVerify(const PlannedCopy& copy) { return IsToCopy(copy) && copy.inPlace && copy.written; }
-
-uint32_t CountCopiesToVerify(const CopyPlan& plan)
-{
-    uint32_t count = 0;
-    for (uint32_t i = 0; i < plan.copyCount; ++i)
-        count += IsToVerify(plan.copies[i]) ? 1 : 0;
-    return count;
-}
 
 static void StartWork(const CopyPlan& plan, VerifyWork* work)
 {
@@ -151,16 +142,6 @@ static void StartWork(const CopyPlan& plan, VerifyWork* work)
         ++work->count;
         work->bytes += plan.copies[i].writtenSize;
     }
-}
-
-// A target folder may hold the run's sources, and a copy may even be its own source: those
-// are the user's, however they read back.
-static bool IsASource(const CopyPlan& plan, const wchar_t* path)
-{
-    for (uint32_t i = 0; i < plan.copyCount; ++i)
-        if (SameFileName(PlanText(plan, plan.copies[i].source), path))
-            return true;
-    return false;
 }
 
 // Gone, the copy is made again by the next run that keeps the folder in step; the playlist
@@ -201,8 +182,6 @@ VerifyResult VerifyCopies(CopyPlan* plan, const VerifyView& view)
         work.name = RelativeDestination(*plan, copy);
         view.update(&work);
         Readback readback = work.cancelled ? Readback::Cancelled : ReadBack(*plan, copy, buffers, &work, view);
-        if (readback == Readback::Differs && IsASource(*plan, PlanText(*plan, copy.destination)))
-            readback = Readback::Unknown;
         result.checked += readback == Readback::Same || readback == Readback::Differs ? 1 : 0;
         if (readback == Readback::Differs) {
             RemoveBadCopy(*plan, &copy);

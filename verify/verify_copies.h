@@ -33,7 +33,5 @@ struct VerifyResult {
     uint32_t bad;      // of those, the ones that differed or could not be read: removed
 };
 
-// The copies this run wrote that a check reads back.
-uint32_t CountCopiesToVerify(const CopyPlan& plan);
 // Reads them back, removes those that came out different and marks them not in place.
 VerifyResult VerifyCopies(CopyPlan* plan, const VerifyView& view);

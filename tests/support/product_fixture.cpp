@@ -39,23 +39,23 @@ LRESULT ProductFixture::SendToHost(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 SaveAsRun ProductFixture::CopyThroughTheDialog(const std::map<int, bool>& boxes,
-                                               const std::wstring& target, int answer)
+                                               const std::wstring& target, int answer, DialogHandler first)
 {
     SaveAsRun copy;
     copy.browseTo = {target};
     copy.setBoxes = boxes;
     copy.fileName = target + L"ignored.name";
     copy.button = IDOK;
-    PlayTheCommand(&copy, answer);
+    PlayTheCommand(&copy, answer, first);
     return copy;
 }
 
-void ProductFixture::PlayTheCommand(SaveAsRun* run, int answer)
+void ProductFixture::PlayTheCommand(SaveAsRun* run, int answer, DialogHandler first)
 {
     DialogHandler saveAs = DriveSaveAs(run);
     watcher.boxes.clear();
-    watcher.handler = [saveAs, answer](HWND dialog) {
-        if (saveAs(dialog))
+    watcher.handler = [saveAs, answer, first](HWND dialog) {
+        if (saveAs(dialog) || (first && first(dialog)))
             return true;
         PressButton(dialog, GetDlgItem(dialog, answer) ? answer : IDOK);
         return true;

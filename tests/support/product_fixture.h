@@ -23,12 +23,13 @@ protected:
 
     // The user picks the command, opens `target` in the Save As window, puts the option boxes
     // in the states given, names a file there and presses Save; every box after the Save As
-    // window gets `answer` where it has that button (or OK). Returns what the user saw.
+    // window gets `answer` where it has that button (or OK), unless `first`, shown it before,
+    // says it dealt with it. Returns what the user saw.
     SaveAsRun CopyThroughTheDialog(const std::map<int, bool>& boxes, const std::wstring& target,
-                                   int answer = IDYES);
-    // The user picks the command and plays `run` in the Save As window; every box after it gets
-    // `answer` where it has that button, else OK.
-    void PlayTheCommand(SaveAsRun* run, int answer);
+                                   int answer = IDYES, DialogHandler first = nullptr);
+    // The user picks the command and plays `run` in the Save As window; every box after it goes
+    // to `first`, and unless it dealt with it gets `answer` where it has that button, else OK.
+    void PlayTheCommand(SaveAsRun* run, int answer, DialogHandler first = nullptr);
 
     // The texts of our boxes: not the Save As window, not a window of ours without a text.
     std::vector<std::wstring> OurTexts() const;
